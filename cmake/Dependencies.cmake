@@ -1,0 +1,55 @@
+# Third-party libraries. Natively they come from Debian's packages; the
+# Windows builds compile zlib and libpng from Debian's source packages and
+# GoogleTest from the sources Debian installs under /usr/src/googletest.
+
+if(WIN32)
+  set(VEXA_DEPS_SRC ${VEXA_BUILD_ROOT}/deps-src)
+  if(NOT EXISTS ${VEXA_DEPS_SRC}/zlib/.unpacked OR NOT EXISTS ${VEXA_DEPS_SRC}/libpng/.unpacked)
+    execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-deps.sh ${VEXA_DEPS_SRC}
+                    RESULT_VARIABLE fetch_result)
+    if(NOT fetch_result EQUAL 0)
+      message(FATAL_ERROR "could not obtain the zlib and libpng sources")
+    endif()
+  endif()
+
+  set(ZSRC ${VEXA_DEPS_SRC}/zlib)
+  add_library(vexa_zlib STATIC
+    ${ZSRC}/adler32.c ${ZSRC}/compress.c ${ZSRC}/crc32.c ${ZSRC}/deflate.c
+    ${ZSRC}/gzclose.c ${ZSRC}/gzlib.c ${ZSRC}/gzread.c ${ZSRC}/gzwrite.c
+    ${ZSRC}/infback.c ${ZSRC}/inffast.c ${ZSRC}/inflate.c ${ZSRC}/inftrees.c
+    ${ZSRC}/trees.c ${ZSRC}/uncompr.c ${ZSRC}/zutil.c)
+  target_include_directories(vexa_zlib SYSTEM PUBLIC ${ZSRC})
+  target_compile_options(vexa_zlib PRIVATE -w -O2)
+  add_library(ZLIB::ZLIB ALIAS vexa_zlib)
+
+  set(PSRC ${VEXA_DEPS_SRC}/libpng)
+  set(PCONF ${CMAKE_BINARY_DIR}/deps/libpng)
+  configure_file(${PSRC}/scripts/pnglibconf.h.prebuilt ${PCONF}/pnglibconf.h COPYONLY)
+  add_library(vexa_png STATIC
+    ${PSRC}/png.c ${PSRC}/pngerror.c ${PSRC}/pngget.c ${PSRC}/pngmem.c
+    ${PSRC}/pngpread.c ${PSRC}/pngread.c ${PSRC}/pngrio.c ${PSRC}/pngrtran.c
+    ${PSRC}/pngrutil.c ${PSRC}/pngset.c ${PSRC}/pngtrans.c ${PSRC}/pngwio.c
+    ${PSRC}/pngwrite.c ${PSRC}/pngwtran.c ${PSRC}/pngwutil.c)
+  target_include_directories(vexa_png SYSTEM PUBLIC ${PSRC} ${PCONF})
+  target_compile_options(vexa_png PRIVATE -w -O2)
+  target_link_libraries(vexa_png PUBLIC vexa_zlib)
+  add_library(PNG::PNG ALIAS vexa_png)
+
+  set(GTSRC /usr/src/googletest/googletest)
+  add_library(vexa_gtest STATIC ${GTSRC}/src/gtest-all.cc)
+  target_include_directories(vexa_gtest SYSTEM PUBLIC ${GTSRC}/include PRIVATE ${GTSRC})
+  target_compile_options(vexa_gtest PRIVATE -w)
+  add_library(vexa_gtest_main STATIC ${GTSRC}/src/gtest_main.cc)
+  target_link_libraries(vexa_gtest_main PUBLIC vexa_gtest)
+  target_compile_options(vexa_gtest_main PRIVATE -w)
+  add_library(GTest::gtest ALIAS vexa_gtest)
+  add_library(GTest::gtest_main ALIAS vexa_gtest_main)
+else()
+  find_package(PNG REQUIRED)
+  find_package(ZLIB REQUIRED)
+  find_package(GTest REQUIRED)
+  find_package(Freetype REQUIRED)
+  find_package(PkgConfig REQUIRED)
+  pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+  find_package(benchmark QUIET)
+endif()

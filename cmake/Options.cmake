@@ -1,0 +1,44 @@
+# Compiler settings shared by every target of the project.
+
+option(VEXA_WERROR "Treat warnings as errors" ON)
+option(VEXA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(VEXA_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+set(CMAKE_C_VISIBILITY_PRESET hidden)
+set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+
+# Exact floating point: no contraction into fused multiply-adds, no fast-math,
+# and SSE2 arithmetic on 32-bit x86 instead of x87 extended precision.
+add_compile_options(-ffp-contract=off -fno-fast-math)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86|i[3-6]86)$")
+  add_compile_options(-msse2 -mfpmath=sse -mstackrealign)
+endif()
+
+set(VEXA_WARNINGS -Wall -Wextra)
+if(VEXA_WERROR)
+  list(APPEND VEXA_WARNINGS -Werror)
+endif()
+
+if(WIN32)
+  # Everything static: the module must import Windows system DLLs only.
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  set(VEXA_EXPORT_DEFINITION "__declspec(dllexport)")
+else()
+  set(VEXA_EXPORT_DEFINITION "__attribute__((visibility(\"default\")))")
+endif()
+
+if(VEXA_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Applies the project's warnings to one of its own targets.
+function(vexa_warnings target)
+  target_compile_options(${target} PRIVATE ${VEXA_WARNINGS})
+endfunction()

@@ -1,0 +1,27 @@
+#pragma once
+// What the plug-in core needs from an editor. The editor framework's IGraphics
+// implements it; the core and the effect link without any editor code.
+
+// An attached editor as the core sees it. The core owns the attached editor
+// and destroys it through the virtual destructor when the instance goes.
+class IEditorLink
+{
+public:
+  virtual ~IEditorLink() = default;
+
+  // Delivers a parameter value to the controls bound to paramIndex. UI or
+  // audio thread, with the instance lock held.
+  virtual void PushParamToControls(int paramIndex, double value, bool isNormalized) = 0;
+  // (Re)creates the drawing surface. Instance lock held.
+  virtual void CreateBackBuffer() = 0;
+  // Creates the native window inside parent; returns it, or null when this
+  // platform or the window system cannot give one. UI thread.
+  virtual void* OpenEditor(void* parent) = 0;
+  virtual void CloseEditor() = 0;
+  virtual int Width() const = 0;
+  virtual int Height() const = 0;
+  // Number of controls, and the lock-free hand-over of an indicator value to
+  // one control (audio thread, instance lock held, no editor lock).
+  virtual int ControlCount() const = 0;
+  virtual void TakePlugValueAt(int controlIndex, double value) = 0;
+};

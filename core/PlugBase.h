@@ -1,0 +1,252 @@
+#pragma once
+// The host-independent core of one plug-in instance.
+
+#include "core/EditorLink.h"
+#include "core/GrowBuffer.h"
+#include "core/Lock.h"
+#include "core/Parameter.h"
+#include "core/StateChunk.h"
+
+// Byte sizes of the core's fixed text fields (with terminator).
+constexpr int kIdentityTextBytes = 128;
+constexpr int kPresetNameBytes = 256;
+
+// One legal channel configuration.
+struct IChannelConfig
+{
+  int nIn;
+  int nOut;
+};
+
+// An input channel: where the effect reads its samples. Owned by the core.
+struct IInputChannel
+{
+  bool connected = false;
+  double** src = nullptr;  // this channel's element of the input pointer array
+  IGrowBuffer scratch{4096};
+  IGrowString label;
+};
+
+// An output channel: where the effect writes its samples. Owned by the core.
+struct IOutputChannel
+{
+  bool connected = false;
+  double** dest = nullptr;  // this channel's element of the output pointer array
+  float* hostDest = nullptr;
+  IGrowBuffer scratch{4096};
+  IGrowString label;
+};
+
+// One preset: a name and the parameter values it keeps. Owned by the core.
+struct IPresetSlot
+{
+  bool initialized = false;
+  char name[kPresetNameBytes] = {};
+  IStateChunk chunk;
+};
+
+// A short MIDI message, built on the stack for one call.
+struct IMidiMessage
+{
+  int offset;
+  unsigned char status, data1, data2;
+};
+
+// A system-exclusive message; the bytes are not owned.
+struct ISysExMessage
+{
+  int offset;
+  int size;
+  const unsigned char* data;
+};
+
+// Time information read from the host.
+struct ITimeInfo
+{
+  double tempo = 0.0;
+  double samplePos = 0.0;
+  double ppqPos = 0.0;
+  double lastBar = 0.0;
+  double cycleStart = 0.0;
+  double cycleEnd = 0.0;
+  int numerator = 0;
+  int denominator = 0;
+  bool transportRunning = false;
+  bool transportLooping = false;
+};
+
+// What an effect tells the core about itself at construction.
+struct IPlugDescription
+{
+  int nParams;
+  int nPresets;
+  const char* channelIO;
+  const char* effectName;
+  const char* productName;
+  const char* makerName;
+  int version;   // packed (major << 16) | (minor << 8) | patch
+  int uniqueId;  // four-character code
+  int makerId;   // four-character code
+  int latency;
+  bool stateChunks;
+  bool isInstrument;
+  bool handlesMidi;
+};
+
+// The core of one plug-in instance: identity, parameters, preset slots,
+// channel configurations and records, the processing frame and the instance
+// lock. Owns its parameters, preset slots, channel records and the attached
+// editor. Constructed by the effect's constructor (through the host adapter),
+// destroyed by the host adapter when the host closes the instance.
+//
+// Threads: the host's UI thread (dispatcher, editor) and audio thread
+// (callbacks) both call in; every operation that touches state takes the
+// recursive instance lock or expects its caller to hold it, as noted.
+class IPlugBase
+{
+public:
+  explicit IPlugBase(const IPlugDescription& desc);
+
+  // Virtual operations, in slot order.
+  virtual ~IPlugBase();                                          // 0
+  virtual void ResetProcessing();                                // 1
+  virtual void ParameterChanged(int index);                      // 2
+  virtual void ProcessBlock(double** inputs, double** outputs, int frames);  // 3
+  virtual void EditorOpened() {}                                 // 4
+  virtual void EditorClosing() {}                                // 5
+  virtual void Unused6() {}                                      // 6
+  virtual void ActivationChanged(bool active);                   // 7
+  virtual void HandleMidiMessage(const IMidiMessage& msg);       // 8
+  virtual void HandleSysEx(const ISysExMessage& msg) { (void)msg; }  // 9
+  virtual bool NameForMidiNote(int note, char* name);            // 10
+  virtual bool SerializeParams(IStateChunk& chunk);              // 11
+  virtual int UnserializeParams(const IStateChunk& chunk, int pos);  // 12
+  virtual bool ParamsEqual(const double* values, int start);     // 13
+  virtual void EditorResizedHook() {}                            // 14
+  virtual bool Unused15() { return false; }                      // 15
+  virtual void HostIdentified() {}                               // 16
+  virtual void ParamContextMenu(int index, int x, int y) { (void)index, (void)x, (void)y; }  // 17
+  virtual void SetEditorParam(int index, double normalized);     // 18
+  virtual void BeginParamEdit(int index) = 0;                    // 19
+  virtual void ReportParamChange(int index, double normalized) = 0;  // 20
+  virtual void EndParamEdit(int index) = 0;                      // 21
+  virtual void ReportPresetChange() = 0;                         // 22
+  virtual bool IsRenderingOffline() { return false; }            // 23
+  virtual int HostSamplePosition() = 0;                          // 24
+  virtual double HostTempo() = 0;                                // 25
+  virtual void HostTimeSignature(int* numerator, int* denominator) = 0;  // 26
+  virtual void HostTimeInfo(ITimeInfo* info) = 0;                // 27
+  virtual int HostKindOf() { return mHostKind; }                 // 28
+  virtual int ApiKind() { return mApiKind; }                     // 29
+  virtual void EditorResized(int width, int height) = 0;         // 30
+  virtual void PerHostSetup() {}                                 // 31
+  virtual void AttachEditor(IEditorLink* editor);                // 32
+  virtual void ChangeLatency(int frames) { mLatency = frames; }  // 33
+  virtual bool SendMidiMessage(const IMidiMessage& msg) = 0;     // 34
+  virtual bool SendSysExMessage(const ISysExMessage& msg) { (void)msg; return false; }  // 35
+  virtual void RefreshEditorControls();                          // 36
+  virtual void Unused37() {}                                     // 37
+  virtual void PresetsChanged() {}                               // 38
+  virtual void ChangeBlockSize(int frames);                      // 39
+
+  IPlugBase(const IPlugBase&) = delete;
+  IPlugBase& operator=(const IPlugBase&) = delete;
+
+  // The instance lock. Recursive.
+  ILock& Lock() { return mLock; }
+
+  // Parameters. ParameterAt gives null for an index outside the list.
+  IParameter* ParameterAt(int index) const { return mParams.Get(index); }
+  int NParams() const { return mParams.Count(); }
+
+  // Identity and configuration.
+  const char* EffectName() const { return mEffectName; }
+  const char* ProductName() const { return mProductName; }
+  const char* MakerName() const { return mMakerName; }
+  int UniqueId() const { return mUniqueId; }
+  int MakerId() const { return mMakerId; }
+  int Version() const { return mVersion; }
+  bool DoesStateChunks() const { return mStateChunks; }
+  bool IsInstrument() const { return mIsInstrument; }
+  bool HandlesMidi() const { return mHandlesMidi; }
+  int TailSize() const { return mTailSize; }
+  int Latency() const { return mLatency; }
+  double SampleRate() const { return mSampleRate; }
+  int BlockSize() const { return mBlockSize; }
+  int HostVersion() const { return mHostVersion; }
+  IEditorLink* Editor() const { return mEditor; }
+
+  // Channel configurations and records.
+  int NChannelConfigs() const { return mChannelConfigs.Count(); }
+  const IChannelConfig* ChannelConfig(int i) const { return mChannelConfigs.Get(i); }
+  bool LegalIO(int nIn, int nOut) const;
+  int NInChannels() const { return mInChannels.Count(); }
+  int NOutChannels() const { return mOutChannels.Count(); }
+  IInputChannel* InChannel(int i) const { return mInChannels.Get(i); }
+  IOutputChannel* OutChannel(int i) const { return mOutChannels.Get(i); }
+  bool IsInChannelConnected(int i) const;
+  bool IsOutChannelConnected(int i) const;
+  void SetInputConnections(int start, int count, bool connected);
+  void SetOutputConnections(int start, int count, bool connected);
+
+  // The processing frame. Audio thread, instance lock held.
+  // Makes every scratch buffer hold at least frames samples, growing them
+  // (zero-filled) when a host sends a block longer than the block size.
+  void PrepareScratch(int frames);
+  void AttachInputs(int count, float** inputs, int frames);
+  void AttachInputBuffers(double** inputs, int frames);
+  void AttachOutputBuffers(double** outputs, int frames);
+  void AttachOutputsSingle(float** outputs);
+  void WriteOutputs(int frames, bool accumulate);
+  double** InputPointers() { return NInChannels() ? static_cast<double**>(mInPtrs.Data()) : nullptr; }
+  double** OutputPointers() { return NOutChannels() ? static_cast<double**>(mOutPtrs.Data()) : nullptr; }
+
+  // Presets and state. Each takes the instance lock.
+  int NPresets() const { return mPresets.Count(); }
+  int CurrentPresetIndex() const { return mCurrentPreset; }
+  IPresetSlot* PresetAt(int i) const { return mPresets.Get(i); }
+  const char* PresetName(int i) const;
+  void FillEmptyPresets(const char* name, int count);
+  bool RestorePreset(int index);
+  void ModifyCurrentPreset(const char* name = nullptr);
+  bool SerializePresets(IStateChunk& chunk);
+  int UnserializePresets(const IStateChunk& chunk, int pos);
+
+protected:
+  void SetSampleRate(double rate) { mSampleRate = rate; }
+  void SetHostKind(int kind, int version)
+  {
+    mHostKind = kind;
+    mHostVersion = version;
+  }
+
+private:
+  void RepointUnconnected();
+
+  IPtrList<IChannelConfig> mChannelConfigs;
+  ILock mLock;
+  char mEffectName[kIdentityTextBytes] = {};
+  char mProductName[kIdentityTextBytes] = {};
+  char mMakerName[kIdentityTextBytes] = {};
+  int mUniqueId;
+  int mMakerId;
+  int mVersion;
+  int mApiKind = 0;
+  int mHostKind = -1;
+  int mHostVersion = 0;
+  bool mStateChunks;
+  bool mIsInstrument;
+  bool mHandlesMidi;
+  int mCurrentPreset = 0;
+  double mSampleRate = 44100.0;
+  int mBlockSize = 0;
+  int mLatency;
+  int mTailSize = 0;
+  IEditorLink* mEditor = nullptr;
+  IPtrList<IParameter> mParams;
+  IPtrList<IPresetSlot> mPresets;
+  IGrowBuffer mInPtrs{4096};
+  IGrowBuffer mOutPtrs{4096};
+  IPtrList<IInputChannel> mInChannels;
+  IPtrList<IOutputChannel> mOutChannels;
+};

@@ -1,0 +1,40 @@
+#pragma once
+// One second-order IIR filter section (transposed direct form II) with
+// coefficients from the bilinear transform.
+
+enum BiquadType : int
+{
+  LowPass = 0,
+  HighPass = 1,
+  BandPass = 2,
+  Notch = 3,
+  Peak = 4,
+  LowShelf = 5,
+  HighShelf = 6,
+};
+
+// A filter section configured by plain field writes followed by
+// ComputeCoefficients. A value type owned by whoever holds it; not
+// thread-safe (the effect uses it inside the instance lock).
+struct BiquadSection
+{
+  BiquadType filterType = LowPass;
+  double a0 = 1.0, a1 = 0.0, a2 = 0.0;
+  double b1 = 0.0, b2 = 0.0;
+  double cutoff = 0.5;  // cut-off or centre frequency / sample rate
+  double qFactor = 0.707;
+  double gainDb = 0.0;
+  double z1 = 0.0, z2 = 0.0;
+
+  // Recomputes a0..b2 from filterType, cutoff, qFactor and gainDb; keeps the
+  // memory. An unknown type keeps the previous coefficients.
+  void ComputeCoefficients();
+
+  double ProcessSample(double x)
+  {
+    const double out = a0 * x + z1;
+    z1 = a1 * x + z2 - b1 * out;
+    z2 = a2 * x - b2 * out;
+    return out;
+  }
+};

@@ -1,0 +1,173 @@
+#include "tools/HostedPlugin.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+// Live hosts, so the shared callback finds the one an instance belongs to.
+// The harness is single-threaded.
+std::vector<HostedPlugin*>& LiveHosts()
+{
+  static std::vector<HostedPlugin*> hosts;
+  return hosts;
+}
+
+// Host-side text buffers, larger than any plug-in should fill.
+constexpr int kHostTextBytes = 256;
+
+// Copies a host text into the plug-in's 256-byte buffer. A text of 256 bytes
+// or more fills the buffer with no terminator, as careless hosts do.
+VstIntPtr CopyHostText(void* ptr, const std::string& text)
+{
+  if (!ptr) return 0;
+  const size_t n = std::min(text.size() + 1, static_cast<size_t>(kHostTextBytes));
+  std::memcpy(ptr, text.c_str(), n);
+  return 1;
+}
+
+}  // namespace
+
+HostedPlugin::HostedPlugin() { LiveHosts().push_back(this); }
+
+HostedPlugin::~HostedPlugin()
+{
+  Close();
+  std::vector<HostedPlugin*>& hosts = LiveHosts();
+  hosts.erase(std::remove(hosts.begin(), hosts.end(), this), hosts.end());
+}
+
+bool HostedPlugin::Load(const char* path, const char* entryName)
+{
+  if (!mModule.Load(path)) {
+    mError = mModule.Error();
+    return false;
+  }
+  mEntry = mModule.Entry(entryName);
+  if (!mEntry) {
+    mError = std::string("no exported ") + entryName + " in " + path;
+    return false;
+  }
+  mEffect = NewInstance();
+  if (!mEffect) {
+    mError = "the entry point returned no instance";
+    return false;
+  }
+  if (mEffect->magic != 0x56737450) {
+    mError = "the entry point returned a record without the VstP magic";
+    mEffect = nullptr;
+    return false;
+  }
+  return true;
+}
+
+AEffect* HostedPlugin::NewInstance()
+{
+  if (!mEntry) return nullptr;
+  // This host goes to the back of the list, so calls made during
+  // construction (before the record is known) reach it.
+  std::vector<HostedPlugin*>& hosts = LiveHosts();
+  hosts.erase(std::remove(hosts.begin(), hosts.end(), this), hosts.end());
+  hosts.push_back(this);
+  return mEntry(HostCallback);
+}
+
+VstIntPtr HostedPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
+  return mEffect ? mEffect->dispatcher(mEffect, opcode, index, value, ptr, opt) : 0;
+}
+
+void HostedPlugin::Open(double rate, int blockSize)
+{
+  sampleRate = rate;
+  Dispatch(effOpen);
+  Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+  Dispatch(effSetBlockSize, 0, blockSize);
+  Dispatch(effMainsChanged, 0, 1);
+}
+
+void HostedPlugin::Close()
+{
+  if (!mEffect) return;
+  Dispatch(effMainsChanged, 0, 0);
+  Dispatch(effClose);
+  mEffect = nullptr;
+}
+
+std::string HostedPlugin::ParamName(int index)
+{
+  char text[kHostTextBytes] = {};
+  Dispatch(effGetParamName, index, 0, text);
+  return text;
+}
+
+std::string HostedPlugin::ParamLabel(int index)
+{
+  char text[kHostTextBytes] = {};
+  Dispatch(effGetParamLabel, index, 0, text);
+  return text;
+}
+
+std::string HostedPlugin::ParamDisplay(int index)
+{
+  char text[kHostTextBytes] = {};
+  Dispatch(effGetParamDisplay, index, 0, text);
+  return text;
+}
+
+int HostedPlugin::FindParam(const std::string& name)
+{
+  if (!mEffect) return -1;
+  for (int i = 0; i < mEffect->numParams; ++i) {
+    if (ParamName(i) == name) return i;
+  }
+  return -1;
+}
+
+bool HostedPlugin::SetParamText(int index, const std::string& text)
+{
+  return Dispatch(effString2Parameter, index, 0, const_cast<char*>(text.c_str())) == 1;
+}
+
+VstIntPtr HostedPlugin::HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                     float opt)
+{
+  std::vector<HostedPlugin*>& hosts = LiveHosts();
+  if (hosts.empty()) return 0;
+  HostedPlugin* host = hosts.back();
+  for (HostedPlugin* h : hosts) {
+    if (h->mEffect && h->mEffect == effect) host = h;
+  }
+  return host->Answer(opcode, index, value, ptr, opt);
+}
+
+VstIntPtr HostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
+{
+  calls.push_back(HostCall{opcode, index, value, ptr != nullptr, opt});
+  if (verbose && (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit)) {
+    const char* what = opcode == audioMasterAutomate ? "automate" : (opcode == audioMasterBeginEdit ? "begin-edit" : "end-edit");
+    std::fprintf(stderr, "host: %s %d %g\n", what, index, static_cast<double>(opt));
+  }
+  switch (opcode) {
+    case audioMasterVersion: return 2400;
+    case audioMasterCurrentId: return mEffect ? mEffect->uniqueID : 0;
+    case audioMasterGetTime:
+      mTime = VstTimeInfo{};
+      mTime.samplePos = samplePos;
+      mTime.sampleRate = sampleRate;
+      mTime.tempo = 120.0;
+      mTime.ppqPos = samplePos / sampleRate * 2.0;
+      mTime.timeSigNumerator = 4;
+      mTime.timeSigDenominator = 4;
+      mTime.flags = kVstTempoValid | kVstPpqPosValid | kVstTimeSigValid | kVstTransportPlaying;
+      return reinterpret_cast<VstIntPtr>(&mTime);
+    case audioMasterGetSampleRate: return static_cast<VstIntPtr>(sampleRate);
+    case audioMasterGetCurrentProcessLevel: return processLevel;
+    case audioMasterGetVendorString: return CopyHostText(ptr, vendorString);
+    case audioMasterGetProductString: return CopyHostText(ptr, productString);
+    case audioMasterGetVendorVersion: return vendorVersion;
+    case audioMasterCanDo: return 0;
+    default: return 0;
+  }
+}

@@ -1,0 +1,74 @@
+#pragma once
+// A small VST 2.4 host: loads a module, answers its calls to the host and
+// drives it. Used by the vexa-host tool and by the integration tests.
+
+#include <string>
+#include <vector>
+
+#include "tools/ModuleLoader.h"
+
+// One call the plug-in made into the host, as recorded.
+struct HostCall
+{
+  VstInt32 opcode;
+  VstInt32 index;
+  VstIntPtr value;
+  bool hadPtr;
+  float opt;
+};
+
+// One plug-in instance in a loaded module. Owns the module and the instance;
+// closes the instance (effClose) and unloads the module when destroyed.
+// Single-threaded: every call comes from the thread that made the object.
+class HostedPlugin
+{
+public:
+  HostedPlugin();
+  ~HostedPlugin();
+  HostedPlugin(const HostedPlugin&) = delete;
+  HostedPlugin& operator=(const HostedPlugin&) = delete;
+
+  // Loads path and makes an instance through entryName ("VSTPluginMain" or
+  // "main"); false with Error() on failure.
+  bool Load(const char* path, const char* entryName = "VSTPluginMain");
+  // Makes one more instance from the already loaded module (its entry point
+  // called again); the new object shares the module. Null on failure.
+  AEffect* NewInstance();
+  const char* Error() const { return mError.c_str(); }
+
+  AEffect* Effect() const { return mEffect; }
+  VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
+  // effOpen, sample rate, block size and resume, as hosts do.
+  void Open(double sampleRate, int blockSize);
+  void Close();
+
+  std::string ParamName(int index);
+  std::string ParamLabel(int index);
+  std::string ParamDisplay(int index);
+  int FindParam(const std::string& name);
+  // Sets a parameter from a value in its own units through effString2Parameter.
+  bool SetParamText(int index, const std::string& text);
+
+  // What the host answers and records.
+  std::string productString = "vexa-host";
+  std::string vendorString = "Corvanta";
+  VstIntPtr vendorVersion = 10000;
+  VstInt32 processLevel = 4;  // offline
+  double sampleRate = 44100.0;
+  double samplePos = 0.0;
+  bool verbose = false;
+  std::vector<HostCall> calls;
+
+  // The host callback all instances made by this program share.
+  static VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                    float opt);
+
+private:
+  VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+
+  ModuleLoader mModule;
+  VstEntryProc mEntry = nullptr;
+  AEffect* mEffect = nullptr;
+  VstTimeInfo mTime = {};
+  std::string mError;
+};

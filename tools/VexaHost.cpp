@@ -1,0 +1,299 @@
+// vexa-host: loads a VST 2.4 module and shows, renders or stores through it.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/TextNumber.h"
+#include "tools/AudioFile.h"
+#include "tools/HostedPlugin.h"
+#include "tools/Snapshot.h"
+
+namespace {
+
+int Usage()
+{
+  std::fprintf(stderr,
+               "usage:\n"
+               "  vexa-host info PLUGIN\n"
+               "  vexa-host render PLUGIN IN.wav OUT.wav [--set NAME=VALUE ...] [--block N] [--rate R]\n"
+               "                   [--double] [--state FILE] [--verbose]\n"
+               "  vexa-host state save|load PLUGIN FILE\n"
+               "  vexa-host snapshot PLUGIN OUT.png\n");
+  return 2;
+}
+
+bool LoadPlugin(HostedPlugin& host, const char* path)
+{
+  if (!host.Load(path)) {
+    std::fprintf(stderr, "vexa-host: %s\n", host.Error());
+    return false;
+  }
+  return true;
+}
+
+std::string FourCC(VstInt32 v)
+{
+  std::string s;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const char c = static_cast<char>((v >> shift) & 0xFF);
+    s += (c >= 32 && c < 127) ? c : '?';
+  }
+  return s;
+}
+
+int Info(const char* path)
+{
+  HostedPlugin host;
+  if (!LoadPlugin(host, path)) return 1;
+  host.Open(44100.0, 1024);
+  AEffect* e = host.Effect();
+  char text[256] = {};
+  host.Dispatch(effGetEffectName, 0, 0, text);
+  std::printf("effect       %s\n", text);
+  text[0] = 0;
+  host.Dispatch(effGetVendorString, 0, 0, text);
+  std::printf("vendor       %s\n", text);
+  text[0] = 0;
+  host.Dispatch(effGetProductString, 0, 0, text);
+  std::printf("product      %s\n", text);
+  std::printf("magic        0x%08X\n", static_cast<unsigned>(e->magic));
+  std::printf("uniqueID     0x%08X '%s'\n", static_cast<unsigned>(e->uniqueID), FourCC(e->uniqueID).c_str());
+  std::printf("version      %d\n", e->version);
+  std::printf("flags        0x%X\n", static_cast<unsigned>(e->flags));
+  std::printf("inputs       %d\n", e->numInputs);
+  std::printf("outputs      %d\n", e->numOutputs);
+  std::printf("programs     %d\n", e->numPrograms);
+  std::printf("params       %d\n", e->numParams);
+  std::printf("initialDelay %d\n", e->initialDelay);
+  std::printf("vst version  %ld\n", static_cast<long>(host.Dispatch(effGetVstVersion)));
+  std::printf("category     %ld\n", static_cast<long>(host.Dispatch(effGetPlugCategory)));
+  std::printf("\nparameters\n");
+  for (int i = 0; i < e->numParams; ++i) {
+    std::printf("  %2d  %-12s %10s %-3s  (normalized %.6f)\n", i, host.ParamName(i).c_str(),
+                host.ParamDisplay(i).c_str(), host.ParamLabel(i).c_str(),
+                static_cast<double>(e->getParameter(e, i)));
+  }
+  std::printf("\nprograms\n");
+  for (int i = 0; i < e->numPrograms; ++i) {
+    char name[256] = {};
+    host.Dispatch(effGetProgramNameIndexed, i, 0, name);
+    std::printf("  %2d  %s\n", i, name);
+  }
+  std::printf("\ncanDo\n");
+  const char* caps[] = {"receiveVstTimeInfo", "sendVstEvents",       "sendVstMidiEvent", "receiveVstEvents",
+                        "receiveVstMidiEvent", "hasCockosExtensions", "bypass",           "offline"};
+  for (const char* cap : caps) {
+    const VstIntPtr r = host.Dispatch(effCanDo, 0, 0, const_cast<char*>(cap));
+    std::printf("  %-20s 0x%llX\n", cap, static_cast<unsigned long long>(static_cast<uintptr_t>(r)));
+  }
+  return 0;
+}
+
+bool ReadFile(const std::string& path, std::vector<unsigned char>& bytes)
+{
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  unsigned char buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
+  std::fclose(f);
+  return true;
+}
+
+bool WriteFile(const std::string& path, const void* data, size_t size)
+{
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  const bool ok = std::fwrite(data, 1, size, f) == size;
+  return std::fclose(f) == 0 && ok;
+}
+
+bool LoadState(HostedPlugin& host, const std::string& path)
+{
+  std::vector<unsigned char> bytes;
+  if (!ReadFile(path, bytes)) {
+    std::fprintf(stderr, "vexa-host: cannot read %s\n", path.c_str());
+    return false;
+  }
+  const VstIntPtr r = host.Dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
+  if (r != 1) std::fprintf(stderr, "vexa-host: the plug-in rejected the state in %s\n", path.c_str());
+  return r == 1;
+}
+
+int State(const char* mode, const char* path, const char* file)
+{
+  HostedPlugin host;
+  if (!LoadPlugin(host, path)) return 1;
+  host.Open(44100.0, 1024);
+  if (!std::strcmp(mode, "save")) {
+    void* data = nullptr;
+    const VstIntPtr size = host.Dispatch(effGetChunk, 0, 0, &data);
+    if (size <= 0 || !data) {
+      std::fprintf(stderr, "vexa-host: the plug-in gave no state\n");
+      return 1;
+    }
+    if (!WriteFile(file, data, static_cast<size_t>(size))) {
+      std::fprintf(stderr, "vexa-host: cannot write %s\n", file);
+      return 1;
+    }
+    std::printf("saved %ld bytes to %s\n", static_cast<long>(size), file);
+    return 0;
+  }
+  if (!std::strcmp(mode, "load")) {
+    if (!LoadState(host, file)) return 1;
+    for (int i = 0; i < host.Effect()->numParams; ++i) {
+      std::printf("  %2d  %-12s %10s %s\n", i, host.ParamName(i).c_str(), host.ParamDisplay(i).c_str(),
+                  host.ParamLabel(i).c_str());
+    }
+    return 0;
+  }
+  return Usage();
+}
+
+void Progress(int done, int total)
+{
+  const int width = 40;
+  const int filled = total ? static_cast<int>(static_cast<long long>(done) * width / total) : width;
+  std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################", width - filled, "",
+               total ? static_cast<int>(static_cast<long long>(done) * 100 / total) : 100);
+  if (done >= total) std::fputc('\n', stderr);
+}
+
+int Render(int argc, char** argv)
+{
+  if (argc < 5) return Usage();
+  const char* plugin = argv[2];
+  const std::string inPath = argv[3], outPath = argv[4];
+  std::vector<std::string> sets;
+  int block = 512;
+  double rate = 0.0;
+  bool useDouble = false;
+  std::string statePath;
+  HostedPlugin host;
+  for (int i = 5; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--set" && i + 1 < argc) {
+      sets.push_back(argv[++i]);
+    } else if (a == "--block" && i + 1 < argc) {
+      block = std::atoi(argv[++i]);
+    } else if (a == "--rate" && i + 1 < argc) {
+      rate = ParseLeadingDouble(argv[++i]);
+    } else if (a == "--double") {
+      useDouble = true;
+    } else if (a == "--state" && i + 1 < argc) {
+      statePath = argv[++i];
+    } else if (a == "--verbose") {
+      host.verbose = true;
+    } else {
+      return Usage();
+    }
+  }
+  if (block < 1) {
+    std::fprintf(stderr, "vexa-host: the block size must be at least 1\n");
+    return 2;
+  }
+  AudioData in;
+  std::string error;
+  if (!ReadAudioFile(inPath, in, error)) {
+    std::fprintf(stderr, "vexa-host: %s: %s\n", inPath.c_str(), error.c_str());
+    return 1;
+  }
+  if (rate <= 0.0) rate = in.rate;
+  if (!LoadPlugin(host, plugin)) return 1;
+  host.Open(rate, block);
+  if (!statePath.empty() && !LoadState(host, statePath)) return 1;
+  for (const std::string& s : sets) {
+    const size_t eq = s.find('=');
+    const int index = eq == std::string::npos ? -1 : host.FindParam(s.substr(0, eq));
+    if (index < 0 || !host.SetParamText(index, s.substr(eq + 1))) {
+      std::fprintf(stderr, "vexa-host: cannot set '%s'\n", s.c_str());
+      return 2;
+    }
+    if (host.verbose) std::fprintf(stderr, "set %s = %s\n", host.ParamName(index).c_str(), host.ParamDisplay(index).c_str());
+  }
+
+  AEffect* e = host.Effect();
+  const int frames = in.Frames();
+  const int nIn = e->numInputs, nOut = e->numOutputs;
+  AudioData out;
+  out.channels = nOut < 2 ? nOut : 2;
+  out.rate = rate;
+  out.samples.assign(static_cast<size_t>(frames) * static_cast<size_t>(out.channels), 0.0f);
+  std::vector<std::vector<float>> fin(static_cast<size_t>(nIn), std::vector<float>(static_cast<size_t>(block)));
+  std::vector<std::vector<float>> fout(static_cast<size_t>(nOut), std::vector<float>(static_cast<size_t>(block)));
+  std::vector<std::vector<double>> din(static_cast<size_t>(nIn), std::vector<double>(static_cast<size_t>(block)));
+  std::vector<std::vector<double>> dout(static_cast<size_t>(nOut), std::vector<double>(static_cast<size_t>(block)));
+  std::vector<float*> finp, foutp;
+  std::vector<double*> dinp, doutp;
+  for (auto& v : fin) finp.push_back(v.data());
+  for (auto& v : fout) foutp.push_back(v.data());
+  for (auto& v : din) dinp.push_back(v.data());
+  for (auto& v : dout) doutp.push_back(v.data());
+
+  const bool showProgress = isatty(2) && frames > 10 * static_cast<int>(rate);
+  for (int pos = 0; pos < frames; pos += block) {
+    const int n = frames - pos < block ? frames - pos : block;
+    for (int c = 0; c < nIn; ++c) {
+      // A mono file feeds both inputs.
+      const int src = c < in.channels ? c : in.channels - 1;
+      for (int k = 0; k < n; ++k) {
+        const float s = in.samples[static_cast<size_t>(pos + k) * static_cast<size_t>(in.channels) + static_cast<size_t>(src)];
+        fin[static_cast<size_t>(c)][static_cast<size_t>(k)] = s;
+        din[static_cast<size_t>(c)][static_cast<size_t>(k)] = s;
+      }
+    }
+    host.samplePos = pos;
+    if (useDouble) {
+      e->processDoubleReplacing(e, dinp.data(), doutp.data(), n);
+    } else {
+      e->processReplacing(e, finp.data(), foutp.data(), n);
+    }
+    for (int c = 0; c < out.channels; ++c) {
+      for (int k = 0; k < n; ++k) {
+        const float s = useDouble ? static_cast<float>(dout[static_cast<size_t>(c)][static_cast<size_t>(k)])
+                                  : fout[static_cast<size_t>(c)][static_cast<size_t>(k)];
+        out.samples[static_cast<size_t>(pos + k) * static_cast<size_t>(out.channels) + static_cast<size_t>(c)] = s;
+      }
+    }
+    if (showProgress && ((pos / block) % 64 == 0 || pos + n >= frames)) Progress(pos + n, frames);
+  }
+  if (!WriteAudioFile(outPath, out, error)) {
+    std::fprintf(stderr, "vexa-host: %s: %s\n", outPath.c_str(), error.c_str());
+    return 1;
+  }
+  if (host.verbose) {
+    for (const HostCall& c : host.calls) {
+      std::fprintf(stderr, "call opcode %d index %d value %lld opt %g\n", c.opcode, c.index,
+                   static_cast<long long>(c.value), static_cast<double>(c.opt));
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+  if (argc < 3) return Usage();
+  const std::string cmd = argv[1];
+  if (cmd == "info") return Info(argv[2]);
+  if (cmd == "render") return Render(argc, argv);
+  if (cmd == "state" && argc == 5) return State(argv[2], argv[3], argv[4]);
+  if (cmd == "snapshot" && argc == 4) {
+    HostedPlugin host;
+    if (!LoadPlugin(host, argv[2])) return 1;
+    host.Open(44100.0, 1024);
+    std::string error;
+    if (!SnapshotEditor(host, argv[3], error)) {
+      std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
+  }
+  return Usage();
+}

@@ -1,0 +1,105 @@
+#pragma once
+// The VST 2.4 host adapter: the AEffect record and everything a host reaches
+// through it.
+
+#include "core/PlugBase.h"
+#include "vst/VstDefs.h"
+
+// Byte bounds of the texts copied into host buffers, each with terminator.
+// Hosts pass fixed-size buffers; nothing longer is ever written into them.
+constexpr int kHostParamNameBytes = 16;
+constexpr int kHostParamLabelBytes = 8;
+constexpr int kHostParamDisplayBytes = 24;
+constexpr int kHostProgramNameBytes = 24;
+constexpr int kHostEffectNameBytes = 32;
+constexpr int kHostVendorBytes = 64;
+constexpr int kHostProductNameBytes = 64;
+constexpr int kHostPinLabelBytes = 64;
+
+// Block size every instance starts with.
+constexpr int kDefaultBlockSize = 1024;
+
+// Answer to the Cockos capability queries, as the unsigned pointer-width value
+// hosts compare it with.
+constexpr VstIntPtr kCockosAnswer = static_cast<VstIntPtr>(static_cast<uintptr_t>(0xBEEF0000u));
+constexpr VstIntPtr kVendorSpecificAnswer = 0xBEEF;
+
+// An IPlugBase that a VST 2.4 host talks to. Owns its AEffect record, its two
+// chunk buffers and, through IPlugBase, everything else of the instance. Built
+// by the entry point; destroyed by the dispatcher on effClose.
+class IPlugVST : public IPlugBase
+{
+public:
+  IPlugVST(audioMasterCallback host, const IPlugDescription& desc);
+  ~IPlugVST() override;
+
+  // The record whose address the host holds.
+  AEffect* Effect() { return &mAEffect; }
+  static IPlugVST* FromEffect(AEffect* effect)
+  {
+    return effect ? static_cast<IPlugVST*>(effect->object) : nullptr;
+  }
+
+  // Host-facing operations of the core. Called with the instance lock held
+  // where the caller holds it; each is one call into the host.
+  void BeginParamEdit(int index) override;
+  void ReportParamChange(int index, double normalized) override;
+  void EndParamEdit(int index) override;
+  void ReportPresetChange() override;
+  bool IsRenderingOffline() override;
+  int HostSamplePosition() override;
+  double HostTempo() override;
+  void HostTimeSignature(int* numerator, int* denominator) override;
+  void HostTimeInfo(ITimeInfo* info) override;
+  int HostKindOf() override;
+  void EditorResized(int width, int height) override;
+  void PerHostSetup() override;
+  void AttachEditor(IEditorLink* editor) override;
+  void ChangeLatency(int frames) override;
+  bool SendMidiMessage(const IMidiMessage& msg) override;
+  bool SendSysExMessage(const ISysExMessage& msg) override;
+
+  // Whether the platform layer can open an editor window at all. The editor
+  // flag is advertised only where it can.
+  static bool PlatformHasEditorWindow();
+
+  // The dispatcher and the record callbacks (see the AEffect record).
+  static VstIntPtr VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                 float opt);
+  static void VSTProcess(AEffect* effect, float** inputs, float** outputs, VstInt32 frames);
+  static void VSTProcessReplacing(AEffect* effect, float** inputs, float** outputs, VstInt32 frames);
+  static void VSTProcessDoubleReplacing(AEffect* effect, double** inputs, double** outputs, VstInt32 frames);
+  static void VSTSetParameter(AEffect* effect, VstInt32 index, float value);
+  static float VSTGetParameter(AEffect* effect, VstInt32 index);
+
+  // Per-opcode state used by the dispatcher's handlers.
+  ERect& EditorRect() { return mEditRect; }
+  VstSpeakerArrangement& InputArrangement() { return mInputArrangement; }
+  VstSpeakerArrangement& OutputArrangement() { return mOutputArrangement; }
+  IStateChunk& ProgramChunk() { return mProgramChunk; }
+  IStateChunk& BankChunk() { return mBankChunk; }
+  int HostExtensionFlags() const { return mHostExtensions; }
+  void AddHostExtension(int bit) { mHostExtensions |= bit; }
+  void SetSampleRateFromHost(double rate) { SetSampleRate(rate); }
+
+  // Decimal form of a packed version: major * 10000 + minor * 100 + patch.
+  static int DecimalVersion(int packed);
+
+private:
+  VstIntPtr CallHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
+  VstTimeInfo* GetTime(VstIntPtr flags);
+  void ProcessSingle(float** inputs, float** outputs, VstInt32 frames, bool accumulate);
+
+  ERect mEditRect = {};
+  audioMasterCallback mHost;
+  VstSpeakerArrangement mInputArrangement = {};
+  VstSpeakerArrangement mOutputArrangement = {};
+  bool mHostSetupDone = false;
+  int mHostExtensions = 0;
+  IStateChunk mProgramChunk;
+  IStateChunk mBankChunk;
+  AEffect mAEffect = {};
+};
+
+// Speaker arrangement type for a channel count.
+VstInt32 SpeakerArrangementFor(int channels);
