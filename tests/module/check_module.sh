@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Checks a built plug-in module: it exports exactly VSTPluginMain and main and,
+# for the Windows DLLs, imports Windows system DLLs only.
+# Usage: check_module.sh MODULE linux|win32|win64
+set -euo pipefail
+module=$1 kind=$2
+fail() { echo "FAIL: $*" >&2; exit 1; }
+[ -f "$module" ] || fail "no module at $module"
+
+case $kind in
+  linux)
+    file -L "$module" | grep -q 'ELF 64-bit LSB shared object, x86-64' || fail "not an x86-64 shared object"
+    exports=$(nm -D --defined-only "$module" | awk '{print $3}' | sort | tr '\n' ' ')
+    [ "$exports" = "VSTPluginMain main " ] || fail "exports are '$exports'"
+    ;;
+  win32|win64)
+    if [ "$kind" = win32 ]; then
+      objdump=i686-w64-mingw32-objdump
+      file -L "$module" | grep -q 'PE32 executable (DLL).*Intel 80386' || fail "not a 32-bit x86 DLL"
+    else
+      objdump=x86_64-w64-mingw32-objdump
+      file -L "$module" | grep -q 'PE32+ executable (DLL).*x86-64' || fail "not a 64-bit x86-64 DLL"
+    fi
+    dump=$($objdump -p "$module")
+    exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s+\[' |
+              awk '{print $NF}' | sort | tr '\n' ' ')
+    [ "$exports" = "VSTPluginMain main " ] || fail "exports are '$exports'"
+    allowed='^(kernel32|user32|gdi32|advapi32|comdlg32|comctl32|shell32|shlwapi|ole32|oleaut32|wininet|msvcrt|msimg32|uxtheme|version|winmm|ws2_32|imm32)\.dll$'
+    while read -r dll; do
+      lower=$(echo "$dll" | tr 'A-Z' 'a-z')
+      [[ $lower =~ $allowed ]] || fail "imports $dll"
+    done < <(echo "$dump" | sed -n 's/^\s*DLL Name: //p')
+    ;;
+  *) fail "unknown kind $kind" ;;
+esac
+echo "OK: $module ($kind) exports VSTPluginMain and main only"
