@@ -1,0 +1,51 @@
+# Shared by the demo and test commands: set up, configure and build presets.
+# Sourced, not run.
+
+VEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export VEXA_WINEPREFIX=$VEXA_ROOT/build/wineprefix
+
+vexa_setup() {
+  if [ "$(id -u)" -eq 0 ]; then
+    bash "$VEXA_ROOT/scripts/setup.sh"
+  else
+    sudo bash "$VEXA_ROOT/scripts/setup.sh"
+  fi
+}
+
+# vexa_build PRESET...: configures (once) and builds each preset.
+vexa_build() {
+  local preset
+  for preset in "$@"; do
+    echo "== build $preset"
+    if [ ! -f "$VEXA_ROOT/build/$preset/CMakeCache.txt" ]; then
+      cmake --preset "$preset" -S "$VEXA_ROOT" >/dev/null
+    fi
+    cmake --build "$VEXA_ROOT/build/$preset" -j"$(nproc)"
+  done
+}
+
+# Creates the private Wine prefix once; later runs reuse it.
+vexa_wine_prefix() {
+  if [ ! -f "$VEXA_WINEPREFIX/system.reg" ]; then
+    echo "== creating the Wine prefix"
+    WINEPREFIX=$VEXA_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i >/dev/null 2>&1 || true
+  fi
+  WINEPREFIX=$VEXA_WINEPREFIX wineserver -w || true
+}
+
+# Starts a virtual X display for the tests that open windows.
+vexa_start_display() {
+  if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    export DISPLAY=:99
+    if ! xdpyinfo >/dev/null 2>&1; then
+      Xvfb :99 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      VEXA_XVFB_PID=$!
+      for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+    fi
+  fi
+}
+
+vexa_stop_display() {
+  if [ -n "${VEXA_XVFB_PID:-}" ]; then kill "$VEXA_XVFB_PID" 2>/dev/null || true; fi
+  WINEPREFIX=$VEXA_WINEPREFIX wineserver -k 2>/dev/null || true
+}

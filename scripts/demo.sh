@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Sets up, builds every target and runs the demo: a synthesised drum loop
+# with a bass line rendered through the Linux build and through the Windows
+# 32-bit build (under Wine) with audible settings, plus a short report.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+vexa_setup
+vexa_build linux win32 win64
+vexa_wine_prefix
+
+out=$VEXA_ROOT/build/demo
+mkdir -p "$out"
+settings=(--set Pitch=7 --set Mix=50 --set Intensity=60 --set Sequence=1)
+linux=$VEXA_ROOT/build/linux
+win32=$VEXA_ROOT/build/win32
+
+"$linux/tools/vexa-demo" signal "$out/input.wav" 8
+"$linux/tools/vexa-host" render "$linux/plugin/Vexa.so" "$out/input.wav" "$out/output-linux.wav" "${settings[@]}"
+"$VEXA_ROOT/scripts/wine-run.sh" "$win32/tools/vexa-host.exe" render "$win32/plugin/Vexa.dll" \
+  "$out/input.wav" "$out/output-win32.wav" "${settings[@]}"
+{
+  echo "Vexa demo: 8 s drum loop with bass, Pitch +7, Mix 50, Intensity 60, Sequence on"
+  echo
+  "$linux/tools/vexa-demo" report "$out/input.wav" "$out/output-linux.wav" "$out/output-win32.wav"
+} > "$out/report.txt"
+if vexa_start_display && "$VEXA_ROOT/scripts/wine-run.sh" "$win32/tools/vexa-host.exe" snapshot \
+     "$win32/plugin/Vexa.dll" "$out/editor.png" 2>/dev/null; then
+  echo "editor snapshot: editor.png" >> "$out/report.txt"
+fi
+vexa_stop_display
+cat "$out/report.txt"
+echo
+echo "demo output: $out"

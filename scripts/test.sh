@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Sets up, builds every target and runs every test: the native suite, the
+# Windows suites under Wine (32- and 64-bit), the sanitizer build with the
+# fuzz targets. Prints one summary line at the end.
+set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+start=$(date +%s)
+vexa_setup || exit 1
+vexa_build linux win32 win64 sanitize || exit 1
+vexa_wine_prefix
+vexa_start_display
+trap vexa_stop_display EXIT
+
+passed=0 failed=0
+for preset in linux win32 win64 sanitize; do
+  echo "== test $preset"
+  log=$VEXA_ROOT/build/$preset/ctest.log
+  ctest --test-dir "$VEXA_ROOT/build/$preset" --output-on-failure -j"$(nproc)" 2>&1 | tee "$log"
+  counts=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$log" | tail -1)
+  if [ -z "$counts" ]; then
+    echo "no test results for $preset"
+    failed=$((failed + 1))
+    continue
+  fi
+  read -r f total <<<"$counts"
+  passed=$((passed + total - f))
+  failed=$((failed + f))
+done
+echo "== all tests finished in $(( $(date +%s) - start )) s"
+echo "tests: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
