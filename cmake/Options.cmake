@@ -38,6 +38,11 @@ if(VEXA_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(VEXA_FUZZ)
+  # Coverage feedback for the fuzzers from all of the project's code.
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Applies the project's warnings to one of its own targets.
 function(vexa_warnings target)
   target_compile_options(${target} PRIVATE ${VEXA_WARNINGS})
