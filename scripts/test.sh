@@ -27,6 +27,12 @@ for preset in linux win32 win64 sanitize; do
   passed=$((passed + total - f))
   failed=$((failed + f))
 done
+echo "== cross-target state check"
+if bash "$VEXA_ROOT/tests/module/cross_state.sh" "$VEXA_ROOT/build"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 echo "== all tests finished in $(( $(date +%s) - start )) s"
 echo "tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

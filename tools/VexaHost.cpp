@@ -22,7 +22,8 @@ int Usage()
                "  vexa-host info PLUGIN\n"
                "  vexa-host render PLUGIN IN.wav OUT.wav [--set NAME=VALUE ...] [--block N] [--rate R]\n"
                "                   [--double] [--state FILE] [--verbose]\n"
-               "  vexa-host state save|load PLUGIN FILE\n"
+               "  vexa-host state save PLUGIN FILE [--set NAME=VALUE ...]\n"
+               "  vexa-host state load PLUGIN FILE\n"
                "  vexa-host snapshot PLUGIN OUT.png\n");
   return 2;
 }
@@ -125,12 +126,38 @@ bool LoadState(HostedPlugin& host, const std::string& path)
   return r == 1;
 }
 
-int State(const char* mode, const char* path, const char* file)
+// Applies NAME=VALUE settings through the plug-in's text-to-value path.
+bool ApplySettings(HostedPlugin& host, const std::vector<std::string>& sets)
 {
+  for (const std::string& s : sets) {
+    const size_t eq = s.find('=');
+    const int index = eq == std::string::npos ? -1 : host.FindParam(s.substr(0, eq));
+    if (index < 0 || !host.SetParamText(index, s.substr(eq + 1))) {
+      std::fprintf(stderr, "vexa-host: cannot set '%s'\n", s.c_str());
+      return false;
+    }
+    if (host.verbose) {
+      std::fprintf(stderr, "set %s = %s\n", host.ParamName(index).c_str(), host.ParamDisplay(index).c_str());
+    }
+  }
+  return true;
+}
+
+int State(int argc, char** argv)
+{
+  const char* mode = argv[2];
+  const char* path = argv[3];
+  const char* file = argv[4];
+  std::vector<std::string> sets;
+  for (int i = 5; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--set") || i + 1 >= argc || std::strcmp(mode, "save")) return Usage();
+    sets.push_back(argv[++i]);
+  }
   HostedPlugin host;
   if (!LoadPlugin(host, path)) return 1;
   host.Open(44100.0, 1024);
   if (!std::strcmp(mode, "save")) {
+    if (!ApplySettings(host, sets)) return 2;
     void* data = nullptr;
     const VstIntPtr size = host.Dispatch(effGetChunk, 0, 0, &data);
     if (size <= 0 || !data) {
@@ -207,15 +234,7 @@ int Render(int argc, char** argv)
   if (!LoadPlugin(host, plugin)) return 1;
   host.Open(rate, block);
   if (!statePath.empty() && !LoadState(host, statePath)) return 1;
-  for (const std::string& s : sets) {
-    const size_t eq = s.find('=');
-    const int index = eq == std::string::npos ? -1 : host.FindParam(s.substr(0, eq));
-    if (index < 0 || !host.SetParamText(index, s.substr(eq + 1))) {
-      std::fprintf(stderr, "vexa-host: cannot set '%s'\n", s.c_str());
-      return 2;
-    }
-    if (host.verbose) std::fprintf(stderr, "set %s = %s\n", host.ParamName(index).c_str(), host.ParamDisplay(index).c_str());
-  }
+  if (!ApplySettings(host, sets)) return 2;
 
   AEffect* e = host.Effect();
   const int frames = in.Frames();
@@ -283,7 +302,7 @@ int main(int argc, char** argv)
   const std::string cmd = argv[1];
   if (cmd == "info") return Info(argv[2]);
   if (cmd == "render") return Render(argc, argv);
-  if (cmd == "state" && argc == 5) return State(argv[2], argv[3], argv[4]);
+  if (cmd == "state" && argc >= 5) return State(argc, argv);
   if (cmd == "snapshot" && argc == 4) {
     HostedPlugin host;
     if (!LoadPlugin(host, argv[2])) return 1;
