@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "tools/AudioFile.h"
+#include "tools/FileBytes.h"
 
 namespace {
 
@@ -20,23 +21,12 @@ void Put16(std::vector<unsigned char>& v, uint16_t x)
   v.push_back(static_cast<unsigned char>(x >> 8));
 }
 
-bool ReadWhole(const std::string& path, std::vector<unsigned char>& bytes)
-{
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  unsigned char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-  std::fclose(f);
-  return true;
-}
-
 }  // namespace
 
 bool ReadAudioFile(const std::string& path, AudioData& audio, std::string& error)
 {
   std::vector<unsigned char> b;
-  if (!ReadWhole(path, b)) {
+  if (!ReadFileBytes(path, b)) {
     error = "cannot open " + path;
     return false;
   }
@@ -114,13 +104,7 @@ bool WriteAudioFile(const std::string& path, const AudioData& audio, std::string
     std::memcpy(&bits, &s, 4);
     Put32(out, bits);
   }
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    error = "cannot write " + path;
-    return false;
-  }
-  const bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-  if (std::fclose(f) != 0 || !ok) {
+  if (!WriteFileBytes(path, out.data(), out.size())) {
     error = "cannot write " + path;
     return false;
   }

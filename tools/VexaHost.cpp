@@ -10,6 +10,7 @@
 
 #include "core/TextNumber.h"
 #include "tools/AudioFile.h"
+#include "tools/FileBytes.h"
 #include "tools/HostedPlugin.h"
 #include "tools/Snapshot.h"
 
@@ -95,29 +96,10 @@ int Info(const char* path)
   return 0;
 }
 
-bool ReadFile(const std::string& path, std::vector<unsigned char>& bytes)
-{
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  unsigned char buf[65536];
-  size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.insert(bytes.end(), buf, buf + n);
-  std::fclose(f);
-  return true;
-}
-
-bool WriteFile(const std::string& path, const void* data, size_t size)
-{
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  const bool ok = std::fwrite(data, 1, size, f) == size;
-  return std::fclose(f) == 0 && ok;
-}
-
 bool LoadState(HostedPlugin& host, const std::string& path)
 {
   std::vector<unsigned char> bytes;
-  if (!ReadFile(path, bytes)) {
+  if (!ReadFileBytes(path, bytes)) {
     std::fprintf(stderr, "vexa-host: cannot read %s\n", path.c_str());
     return false;
   }
@@ -164,7 +146,7 @@ int State(int argc, char** argv)
       std::fprintf(stderr, "vexa-host: the plug-in gave no state\n");
       return 1;
     }
-    if (!WriteFile(file, data, static_cast<size_t>(size))) {
+    if (!WriteFileBytes(file, data, static_cast<size_t>(size))) {
       std::fprintf(stderr, "vexa-host: cannot write %s\n", file);
       return 1;
     }
