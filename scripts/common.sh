@@ -14,13 +14,15 @@ vexa_setup() {
 
 # vexa_build PRESET...: configures (once) and builds each preset.
 vexa_build() {
-  local preset
+  local preset t0
   for preset in "$@"; do
     echo "== build $preset"
+    t0=$(date +%s)
     if [ ! -f "$VEXA_ROOT/build/$preset/CMakeCache.txt" ]; then
-      cmake --preset "$preset" -S "$VEXA_ROOT" >/dev/null
+      (cd "$VEXA_ROOT" && cmake --preset "$preset" >/dev/null) || return 1
     fi
-    cmake --build "$VEXA_ROOT/build/$preset" -j"$(nproc)"
+    cmake --build "$VEXA_ROOT/build/$preset" -j"$(nproc)" || return 1
+    echo "== built $preset in $(( $(date +%s) - t0 )) s"
   done
 }
 
