@@ -4,8 +4,11 @@
 
 void BiquadSection::ComputeCoefficients()
 {
-  const double v = std::pow(10.0, std::fabs(gainDb) / 20.0);
-  const double k = std::tan(cutoff * 3.141592653589793);
+  ComputeCoefficientsWith(std::pow(10.0, std::fabs(gainDb) / 20.0), std::tan(cutoff * 3.141592653589793));
+}
+
+void BiquadSection::ComputeCoefficientsWith(double v, double k)
+{
   const double kk = k * k;
   double n;
   switch (filterType) {
@@ -92,7 +95,10 @@ void BiquadSection::ComputeCoefficients()
         b1 = 2.0 * (kk - 1.0) * n;
         b2 = (1.0 - r2 * k + kk) * n;
       } else {
-        n = 1.0 / (1.0 + r2v * k + kk);
+        // Normalised by the leading denominator term V + sqrt(2V) K + K^2;
+        // with 1 in place of V the cut would change the level at DC and can
+        // put the poles outside the unit circle.
+        n = 1.0 / (v + r2v * k + kk);
         a0 = (1.0 + r2 * k + kk) * n;
         a1 = 2.0 * (kk - 1.0) * n;
         a2 = (1.0 - r2 * k + kk) * n;

@@ -29,7 +29,11 @@ struct BiquadSection
   // Recomputes a0..b2 from filterType, cutoff, qFactor and gainDb; keeps the
   // memory. An unknown type keeps the previous coefficients.
   void ComputeCoefficients();
+  // The same with the gain factor v = 10^(|gainDb| / 20) and the pre-warped
+  // k = tan(pi * cutoff) supplied by a caller that can reuse them.
+  void ComputeCoefficientsWith(double v, double k);
 
+  // One step of the filter; returns the output sample.
   double ProcessSample(double x)
   {
     const double out = a0 * x + z1;

@@ -48,6 +48,10 @@ public:
   // instance lock (re-entrant).
   void ParameterChanged(int index) override;
 
+  // Processes one block of two input channels into two output channels
+  // (plugin/EffectChain.cpp). Audio thread, instance lock held.
+  void ProcessBlock(double** inputs, double** outputs, int frames) override;
+
   // Set while the editor is built: the list indices of the two indicators.
   void SetMeterControls(int reduction, int gate)
   {
