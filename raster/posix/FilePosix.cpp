@@ -1,0 +1,3 @@
+#include "raster/NativeFile.h"
+
+FILE* NativeOpenFileForReading(const char* name) { return std::fopen(name, "rb"); }
