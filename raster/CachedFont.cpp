@@ -308,6 +308,7 @@ bool LICE_CachedFont::Rasterise(int code)
   }
   GlyphRecord* r = record();
   r->position = base + 1;
+  r->code = code;
   PostProcess(r, m, minX, maxX - minX, h);
   return finish(true);
 }
