@@ -13,12 +13,7 @@ void BiquadSection::ComputeCoefficientsWith(double v, double k)
   double n;
   switch (filterType) {
     case LowPass:
-      n = 1.0 / (1.0 + k / qFactor + kk);
-      a0 = kk * n;
-      a1 = 2.0 * a0;
-      a2 = a0;
-      b1 = 2.0 * (kk - 1.0) * n;
-      b2 = (1.0 - k / qFactor + kk) * n;
+      ComputeLowPassWith(k);
       break;
     case HighPass:
       n = 1.0 / (1.0 + k / qFactor + kk);

@@ -33,6 +33,19 @@ struct BiquadSection
   // k = tan(pi * cutoff) supplied by a caller that can reuse them.
   void ComputeCoefficientsWith(double v, double k);
 
+  // The LowPass case of ComputeCoefficientsWith, from k = tan(pi * cutoff)
+  // and qFactor.
+  void ComputeLowPassWith(double k)
+  {
+    const double kk = k * k;
+    const double n = 1.0 / (1.0 + k / qFactor + kk);
+    a0 = kk * n;
+    a1 = 2.0 * a0;
+    a2 = a0;
+    b1 = 2.0 * (kk - 1.0) * n;
+    b2 = (1.0 - k / qFactor + kk) * n;
+  }
+
   // One step of the filter; returns the output sample.
   double ProcessSample(double x)
   {

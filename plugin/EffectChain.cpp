@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include <emmintrin.h>
+
 #include "plugin/Vexa.h"
 
 const float kShapeTable[kShapeTableSize] = {
@@ -51,7 +53,9 @@ const float kShapeTable[kShapeTableSize] = {
     0.110606924f, 0.111188151f, 0.111769378f, 0.112350598f, 0.112931825f,
 };
 
-double ShapeSample(double x)
+namespace {
+
+inline double Shape(double x)
 {
   const double e = kShapeInputScale * std::fabs(x);
   double y;
@@ -65,6 +69,10 @@ double ShapeSample(double x)
   return std::copysign(y, x);
 }
 
+}  // namespace
+
+double ShapeSample(double x) { return Shape(x); }
+
 namespace {
 
 constexpr double kPi = 3.141592653589793;
@@ -74,6 +82,12 @@ constexpr double kLevelScale = 8.65617025;
 constexpr double kSectionGainDb = 1.0;
 constexpr float kGateOpen = 0.999f;
 constexpr float kGateClosed = 0.001f;
+// Frames whose cut-offs and coefficients are computed ahead of their
+// filtering.
+constexpr int kStretch = 32;
+// Thresholds below e^-700 may be subnormal, too coarse for the comparison
+// in the log domain.
+constexpr double kLowestLogThreshold = -700.0;
 
 uint64_t Bits(double x)
 {
@@ -93,14 +107,15 @@ class Repeating
 public:
   double operator()(double x)
   {
-    const uint64_t bits = Bits(x);
-    if (!mHave || bits != mArg) {
-      mArg = bits;
+    if (!Holds(x)) {
+      mArg = Bits(x);
       mValue = F(x);
       mHave = true;
     }
     return mValue;
   }
+  bool Holds(double x) const { return mHave && Bits(x) == mArg; }
+  double Last() const { return mValue; }
 
 private:
   bool mHave = false;
@@ -108,33 +123,111 @@ private:
   double mValue = 0.0;
 };
 
-// Configures one section as the chain's low-pass at a cut-off and recomputes
-// it. Q and the sample rate cannot change within a block, so a cut-off equal
-// to the one computed last in this block keeps the coefficients.
-class LowPassFeed
+// Left and right travel together in the two lanes of an SSE2 register (left
+// in the low lane). Packed arithmetic rounds each lane exactly as the scalar
+// operation would, so this only shares the work.
+using Pair = __m128d;
+
+Pair MakePair(double left, double right) { return _mm_set_pd(right, left); }
+double Left(Pair p) { return _mm_cvtsd_f64(p); }
+double Right(Pair p) { return _mm_cvtsd_f64(_mm_unpackhi_pd(p, p)); }
+
+// Rounds both lanes to single precision and back.
+Pair RoundToFloat(Pair p) { return _mm_cvtps_pd(_mm_cvtpd_ps(p)); }
+
+// The coefficients of two sections for one frame.
+struct PairCoefficients
+{
+  Pair a0, a1, a2, b1, b2;
+};
+
+// BiquadSection::ComputeLowPassWith on two lanes.
+PairCoefficients LowPassPair(Pair k, Pair q)
+{
+  const Pair one = _mm_set1_pd(1.0);
+  const Pair two = _mm_set1_pd(2.0);
+  const Pair kk = _mm_mul_pd(k, k);
+  const Pair kq = _mm_div_pd(k, q);
+  const Pair n = _mm_div_pd(one, _mm_add_pd(_mm_add_pd(one, kq), kk));
+  PairCoefficients c;
+  c.a0 = _mm_mul_pd(kk, n);
+  c.a1 = _mm_mul_pd(two, c.a0);
+  c.a2 = c.a0;
+  c.b1 = _mm_mul_pd(_mm_mul_pd(two, _mm_sub_pd(kk, one)), n);
+  c.b2 = _mm_mul_pd(_mm_add_pd(_mm_sub_pd(one, kq), kk), n);
+  return c;
+}
+
+// BiquadSection::ProcessSample on two lanes of memory.
+Pair FilterPair(Pair& z1, Pair& z2, const PairCoefficients& c, Pair x)
+{
+  const Pair out = _mm_add_pd(_mm_mul_pd(c.a0, x), z1);
+  z1 = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(c.a1, x), z2), _mm_mul_pd(c.b1, out));
+  z2 = _mm_sub_pd(_mm_mul_pd(c.a2, x), _mm_mul_pd(c.b2, out));
+  return out;
+}
+
+// Where lane bits of mask are set, a; elsewhere b.
+Pair Select(Pair mask, Pair a, Pair b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); }
+
+// Shape on two lanes.
+Pair ShapePair(Pair x)
+{
+  const Pair sign = _mm_set1_pd(-0.0);
+  const Pair e = _mm_mul_pd(_mm_set1_pd(kShapeInputScale), _mm_andnot_pd(sign, x));
+  const Pair last = _mm_set1_pd(kShapeTable[kShapeTableSize - 1]);
+  // Lanes at or past the last entry, and non-numbers, take the last entry;
+  // their (meaningless) indices are kept inside the table for the reads.
+  const Pair inside = _mm_cmplt_pd(e, _mm_set1_pd(kShapeTableSize - 1));
+  const __m128i j = _mm_cvttpd_epi32(e);
+  const int jl = _mm_cvtsi128_si32(j);
+  const int jr = _mm_cvtsi128_si32(_mm_shuffle_epi32(j, 1));
+  const int il = jl >= 0 && jl < kShapeTableSize - 1 ? jl : 0;
+  const int ir = jr >= 0 && jr < kShapeTableSize - 1 ? jr : 0;
+  const Pair lower = MakePair(kShapeTable[il], kShapeTable[ir]);
+  const Pair upper = MakePair(kShapeTable[il + 1], kShapeTable[ir + 1]);
+  const Pair f = _mm_sub_pd(e, _mm_cvtepi32_pd(j));
+  const Pair y = _mm_add_pd(_mm_mul_pd(lower, _mm_sub_pd(_mm_set1_pd(1.0), f)), _mm_mul_pd(upper, f));
+  return _mm_or_pd(_mm_andnot_pd(sign, Select(inside, y, last)), _mm_and_pd(sign, x));
+}
+
+// tan(pi * cutoff) of one section's cut-off, reused while the cut-off
+// repeats bit for bit.
+class CutoffTangent
 {
 public:
-  LowPassFeed(BiquadSection& section, double q, double v) : mSection(section), mQ(q), mV(v) {}
-
-  // True when the coefficients were recomputed.
+  // True when the cut-off differs from the last one.
   bool Set(double cutoff)
   {
-    if (mFresh && Bits(cutoff) == Bits(mSection.cutoff)) return false;
-    mSection.filterType = LowPass;
-    mSection.qFactor = mQ;
-    mSection.cutoff = cutoff;
-    mSection.gainDb = kSectionGainDb;
-    mSection.ComputeCoefficientsWith(mV, std::tan(cutoff * kPi));
-    mFresh = true;
+    if (mHave && Bits(cutoff) == mCutoff) return false;
+    mHave = true;
+    mCutoff = Bits(cutoff);
+    mK = std::tan(cutoff * kPi);
     return true;
   }
+  double K() const { return mK; }
 
 private:
-  BiquadSection& mSection;
-  double mQ;
-  double mV;
-  bool mFresh = false;
+  bool mHave = false;
+  uint64_t mCutoff = 0;
+  double mK = 0.0;
 };
+
+// Writes one frame's configuration and coefficients into a section (lane
+// 0 or 1 of c).
+void Configure(BiquadSection& s, double cutoff, double q, const PairCoefficients& c, int lane)
+{
+  auto pick = [lane](Pair p) { return lane == 0 ? Left(p) : Right(p); };
+  s.filterType = LowPass;
+  s.qFactor = q;
+  s.cutoff = cutoff;
+  s.gainDb = kSectionGainDb;
+  s.a0 = pick(c.a0);
+  s.a1 = pick(c.a1);
+  s.a2 = pick(c.a2);
+  s.b1 = pick(c.b1);
+  s.b2 = pick(c.b2);
+}
 
 double LimitCutoff(double fraction) { return fraction > kMaxCutoffFraction ? kMaxCutoffFraction : fraction; }
 
@@ -150,6 +243,85 @@ double MeterStep(double meter, double x, double k)
   x = x > meter ? x * 1.0125 : x * 0.9875;
   return (meter - x) * k + x;
 }
+
+// The envelope follower: target gain from the level of the summed inputs,
+// then attack and release ballistics.
+class Envelope
+{
+public:
+  Envelope(double gain, double intensity, double sr, double attack, double release)
+      : mGain(gain), mIntensity(intensity)
+  {
+    mInvRatio = 1.0 / std::pow(10.0, 0.2);
+    mL = std::exp(-62.83185307 / sr);
+    mDetectorWeight = (-mL) + 1.0;
+    mAttackFactor = attack != 0.0 ? std::exp(-1.0 / (attack * sr)) : 0.0;
+    mReleaseFactor = release != 0.0 ? std::exp(-1.0 / (sr * release)) : 0.0;
+  }
+
+  // Advances by one frame of summed input m; returns the new gain.
+  double Step(double m)
+  {
+    // A silent or negative sum asks for no reduction: its level is 0 or not
+    // a number, never above the threshold.
+    double target = 1.0;
+    if (m > 0.0) {
+      const double o = -(std::fabs(m) * mIntensity);
+      if (Bits(o) != mLastO) {
+        mLastO = Bits(o);
+        mU = o / kLevelScale;
+      }
+      const double u = mU;
+      const double c = m * mDetectorWeight;
+      const double level = m > std::sqrt(c) ? m : std::sqrt(c + mL * c);
+      if (Above(level, u)) {
+        target = mGainExp(((mLevelLog(level) * kLevelScale - o) * mInvRatio + o) / kLevelScale) / level;
+      }
+    }
+    if (mGain > target) {
+      const double fallen = mGain * mAttackFactor;
+      mGain = target < fallen ? fallen : target;
+    } else {
+      // At rest the gain holds and so does the quotient.
+      if (Bits(mGain) != mLastRiseFrom) {
+        mLastRiseFrom = Bits(mGain);
+        mRisen = mGain / mReleaseFactor;
+      }
+      mGain = mRisen < target ? mRisen : target;
+    }
+    return mGain;
+  }
+
+  double Gain() const { return mGain; }
+
+private:
+  // level > exp(u), decided without exp where possible. A repeated threshold
+  // is known; otherwise the logarithm of the level, which the reduction needs
+  // anyway, settles it unless the two are within 1e-9 (both functions are
+  // accurate to an ulp, far below that).
+  bool Above(double level, double u)
+  {
+    if (mThresholdExp.Holds(u)) return level > mThresholdExp.Last();
+    if (u > kLowestLogThreshold) {
+      const double logLevel = mLevelLog(level);
+      const double margin = 1e-9 * (1.0 - u);
+      if (logLevel > u + margin) return true;
+      if (logLevel < u - margin) return false;
+    }
+    return level > mThresholdExp(u);
+  }
+
+  double mGain;
+  double mIntensity;
+  // Last quotients, by the bits of their dividends (NaN bits never occur).
+  uint64_t mLastO = Bits(NAN);
+  double mU = NAN;
+  uint64_t mLastRiseFrom = Bits(NAN);
+  double mRisen = NAN;
+  double mInvRatio, mL, mDetectorWeight, mAttackFactor, mReleaseFactor;
+  Repeating<Exp> mThresholdExp, mGainExp;
+  Repeating<Log> mLevelLog;
+};
 
 }  // namespace
 
@@ -171,32 +343,28 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
 
   // Everything below depends only on parameters and the sample rate, which
   // cannot change while the instance lock is held.
-  const double invRatio = 1.0 / std::pow(10.0, 0.2);
   const float ratio = DelayPitchShifter::RatioFor(pitch);
   const double h = std::exp(((release + release) / sr) * -6.283185307179586);
   gateSmoother.coefficient = h;
   gateSmoother.complement = 1.0 - h;
   const double gateStep = static_cast<double>(gateTarget) * gateSmoother.complement;
-  const double l = std::exp(-62.83185307 / sr);
-  const double detectorWeight = (-l) + 1.0;
-  const double attackFactor = attack != 0.0 ? std::exp(-1.0 / (attack * sr)) : 0.0;
-  const double releaseFactor = release != 0.0 ? std::exp(-1.0 / (sr * release)) : 0.0;
   const double wet = mix / 100.0;
   const double dry = 1.0 - wet;
-  const double sectionV = std::pow(10.0, std::fabs(kSectionGainDb) / 20.0);
+  // Without any shaped share the blend is exactly the shifted sample: 1 * s
+  // plus a signed zero (the shaper's output is bounded) is s, zeros included.
+  const bool shaped = wet != 0.0;
   const IParameter* sequenceParam = ParameterAt(kParamSequence);
   const bool sequenceHeard = sequenceParam && sequenceParam->Value() >= 1.0;
   IEditorLink* editor = Editor();
   const double meterFactor = std::exp(-4.60517018599 / (sr * 0.3));
   const double gateLevel = std::fabs(static_cast<double>(gateTarget));
+  // The editor's controls are all added before it is attached, so its
+  // control count is fixed while it exists.
+  const int controls = editor ? editor->ControlCount() : 0;
+  const bool showReduction = reductionMeterControl >= 0 && reductionMeterControl < controls;
+  const bool showGate = gateMeterControl >= 0 && gateMeterControl < controls;
 
-  // Working copies: the output stores cannot alias them.
-  BiquadSection envL = envelopeFilterLeft, envR = envelopeFilterRight;
-  BiquadSection seqL = sequenceFilterLeft, seqR = sequenceFilterRight;
-  LowPassFeed envFeed(envL, q, sectionV), seqFeedL(seqL, q, sectionV), seqFeedR(seqR, q, sectionV);
-  Repeating<Exp> thresholdExp, gainExp;
-  Repeating<Log> levelLog;
-  double gain = envelopeGain;
+  Envelope envelope(envelopeGain, intensity, sr, attack, release);
   double smoother = gateSmoother.state;
   double reduction = reductionMeter.load(std::memory_order_relaxed);
   double gateShown = gateMeter.load(std::memory_order_relaxed);
@@ -204,84 +372,105 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   const double* inR = inputs[1];
   double* outL = outputs[0];
   double* outR = outputs[1];
+  // Both shifters always get the same shift, so their delays move together.
+  const bool lockstep = DelayPitchShifter::InLockstep(shifterLeft, shifterRight);
 
-  for (int i = 0; i < frames; ++i) {
-    const double xL = Admit(inL[i]);
-    const double xR = Admit(inR[i]);
-    const double sL = shifterLeft.ProcessWithRatio(xL, ratio);
-    const double sR = shifterRight.ProcessWithRatio(xR, ratio);
+  const Pair qPair = _mm_set1_pd(q);
+  const Pair frequencyPair = _mm_set1_pd(frequency);
+  const Pair srPair = _mm_set1_pd(sr);
+  const Pair limitPair = _mm_set1_pd(kMaxCutoffFraction);
+  const Pair dryPair = _mm_set1_pd(dry);
+  const Pair wetPair = _mm_set1_pd(wet);
+  const Pair gainPair = _mm_set1_pd(outputGain);
+  Pair envZ1 = MakePair(envelopeFilterLeft.z1, envelopeFilterRight.z1);
+  Pair envZ2 = MakePair(envelopeFilterLeft.z2, envelopeFilterRight.z2);
+  Pair seqZ1 = MakePair(sequenceFilterLeft.z1, sequenceFilterRight.z1);
+  Pair seqZ2 = MakePair(sequenceFilterLeft.z2, sequenceFilterRight.z2);
+  CutoffTangent envTangent, seqTangentL, seqTangentR;
+  PairCoefficients envNow = {}, seqNow = {};
 
-    // Envelope: the level of the summed inputs above a threshold that falls
-    // with the level itself sets the target gain. Silence or a negative sum
-    // asks for no reduction.
-    const double m = xR + xL;
-    double target = 1.0;
-    if (m > 0.0) {
-      const double o = -(std::fabs(m) * intensity);
-      const double threshold = thresholdExp(o / kLevelScale);
-      const double c = m * detectorWeight;
-      const double level = m > std::sqrt(c) ? m : std::sqrt(c + l * c);
-      if (level > threshold) {
-        target = gainExp(((levelLog(level) * kLevelScale - o) * invRatio + o) / kLevelScale) / level;
+  // A stretch of frames at a time: first the control path (envelope, gate
+  // smoother, indicators), which depends only on the raw inputs; then the
+  // coefficients, whose tangents are independent and overlap in the
+  // processor; then the audio path.
+  double xL[kStretch], xR[kStretch];
+  uint64_t lastGain = Bits(NAN);
+  double lastEnvCut = 0.0;
+  double envCut[kStretch];
+  Pair seqCut[kStretch];
+  PairCoefficients envC[kStretch], seqC[kStretch];
+  for (int first = 0; first < frames; first += kStretch) {
+    const int count = frames - first < kStretch ? frames - first : kStretch;
+
+    for (int k = 0; k < count; ++k) {
+      xL[k] = Admit(inL[first + k]);
+      xR[k] = Admit(inR[first + k]);
+      const double gain = envelope.Step(xR[k] + xL[k]);
+      if (Bits(gain) != lastGain) {
+        lastGain = Bits(gain);
+        lastEnvCut = LimitCutoff(frequency * gain / sr);
+      }
+      envCut[k] = lastEnvCut;
+      // The gate smoother steps twice per frame, once for each sequence
+      // section.
+      const double once = h * smoother + gateStep;
+      smoother = h * once + gateStep;
+      const Pair cut = _mm_div_pd(_mm_mul_pd(frequencyPair, MakePair(once, smoother)), srPair);
+      seqCut[k] = Select(_mm_cmpgt_pd(cut, limitPair), limitPair, cut);
+
+      if (editor) {
+        reduction = MeterStep(reduction, std::fabs(1.0 - gain), meterFactor);
+        reductionMeter.store(reduction, std::memory_order_relaxed);
+        if (showReduction) editor->TakePlugValueAt(reductionMeterControl, reduction);
+        gateShown = MeterStep(gateShown, gateLevel, meterFactor);
+        gateMeter.store(gateShown, std::memory_order_relaxed);
+        if (showGate) editor->TakePlugValueAt(gateMeterControl, gateShown);
       }
     }
-    if (gain > target) {
-      const double fallen = gain * attackFactor;
-      gain = target < fallen ? fallen : target;
-    } else {
-      const double risen = gain / releaseFactor;
-      gain = risen < target ? risen : target;
+
+    for (int k = 0; k < count; ++k) {
+      if (envTangent.Set(envCut[k])) envNow = LowPassPair(_mm_set1_pd(envTangent.K()), qPair);
+      envC[k] = envNow;
+      const bool newL = seqTangentL.Set(Left(seqCut[k]));
+      const bool newR = seqTangentR.Set(Right(seqCut[k]));
+      if (newL || newR) seqNow = LowPassPair(MakePair(seqTangentL.K(), seqTangentR.K()), qPair);
+      seqC[k] = seqNow;
     }
 
-    if (envFeed.Set(LimitCutoff(frequency * gain / sr))) {
-      envR.filterType = envL.filterType;
-      envR.qFactor = envL.qFactor;
-      envR.cutoff = envL.cutoff;
-      envR.gainDb = envL.gainDb;
-      envR.a0 = envL.a0;
-      envR.a1 = envL.a1;
-      envR.a2 = envL.a2;
-      envR.b1 = envL.b1;
-      envR.b2 = envL.b2;
-    }
-    // The gate smoother steps twice per frame, once for each sequence section.
-    smoother = h * smoother + gateStep;
-    seqFeedL.Set(LimitCutoff(frequency * smoother / sr));
-    smoother = h * smoother + gateStep;
-    seqFeedR.Set(LimitCutoff(frequency * smoother / sr));
-
-    const double yL = static_cast<float>(dry * sL + wet * ShapeSample(sL));
-    const double yR = static_cast<float>(dry * sR + wet * ShapeSample(sR));
-    const double eL = static_cast<float>(envL.ProcessSample(yL));
-    const double qL = static_cast<float>(seqL.ProcessSample(yL));
-    const double eR = static_cast<float>(envR.ProcessSample(yR));
-    const double qR = static_cast<float>(seqR.ProcessSample(yR));
-    if (sequenceHeard) {
-      outL[i] = qL * outputGain;
-      outR[i] = qR * outputGain;
-    } else {
-      outL[i] = eL * outputGain;
-      outR[i] = eR * outputGain;
-    }
-
-    if (editor) {
-      reduction = MeterStep(reduction, std::fabs(1.0 - gain), meterFactor);
-      reductionMeter.store(reduction, std::memory_order_relaxed);
-      if (reductionMeterControl >= 0 && reductionMeterControl < editor->ControlCount()) {
-        editor->TakePlugValueAt(reductionMeterControl, reduction);
+    for (int k = 0; k < count; ++k) {
+      double sL, sR;
+      if (lockstep) {
+        DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL, &sR);
+      } else {
+        sL = shifterLeft.ProcessWithRatio(xL[k], ratio);
+        sR = shifterRight.ProcessWithRatio(xR[k], ratio);
       }
-      gateShown = MeterStep(gateShown, gateLevel, meterFactor);
-      gateMeter.store(gateShown, std::memory_order_relaxed);
-      if (gateMeterControl >= 0 && gateMeterControl < editor->ControlCount()) {
-        editor->TakePlugValueAt(gateMeterControl, gateShown);
-      }
+      Pair y = MakePair(sL, sR);
+      if (shaped) y = RoundToFloat(_mm_add_pd(_mm_mul_pd(dryPair, y), _mm_mul_pd(wetPair, ShapePair(y))));
+      const Pair e = RoundToFloat(FilterPair(envZ1, envZ2, envC[k], y));
+      const Pair qv = RoundToFloat(FilterPair(seqZ1, seqZ2, seqC[k], y));
+      const Pair out = _mm_mul_pd(sequenceHeard ? qv : e, gainPair);
+      const int i = first + k;
+      _mm_storel_pd(&outL[i], out);
+      _mm_storeh_pd(&outR[i], out);
     }
   }
 
-  envelopeGain = gain;
+  // The sections end configured for the block's last frame.
+  const double lastSeqL = Left(seqCut[(frames - 1) % kStretch]);
+  const double lastSeqR = Right(seqCut[(frames - 1) % kStretch]);
+  Configure(envelopeFilterLeft, lastEnvCut, q, envNow, 0);
+  Configure(envelopeFilterRight, lastEnvCut, q, envNow, 1);
+  Configure(sequenceFilterLeft, lastSeqL, q, seqNow, 0);
+  Configure(sequenceFilterRight, lastSeqR, q, seqNow, 1);
+  envelopeFilterLeft.z1 = Left(envZ1);
+  envelopeFilterRight.z1 = Right(envZ1);
+  envelopeFilterLeft.z2 = Left(envZ2);
+  envelopeFilterRight.z2 = Right(envZ2);
+  sequenceFilterLeft.z1 = Left(seqZ1);
+  sequenceFilterRight.z1 = Right(seqZ1);
+  sequenceFilterLeft.z2 = Left(seqZ2);
+  sequenceFilterRight.z2 = Right(seqZ2);
+  envelopeGain = envelope.Gain();
   gateSmoother.state = smoother;
-  envelopeFilterLeft = envL;
-  envelopeFilterRight = envR;
-  sequenceFilterLeft = seqL;
-  sequenceFilterRight = seqR;
 }
