@@ -478,6 +478,7 @@ TEST(Font, HugeLineHeightsCannotBeCached)
 TEST(Font, NativeDrawingIsChosenUnlessUnderWineOrTranslucent)
 {
   TestFont f(12, kFontNativeAllowed);
+  std::printf("compatibility layer detected: %s\n", WineCheck() ? "yes" : "no");
   f.font.SetForegroundColor(0xFFFFFFFF);
   LICE_SysBitmap b(80, 20);
   Clear(b, 0xFF000000);
