@@ -170,6 +170,21 @@ Pair FilterPair(Pair& z1, Pair& z2, const PairCoefficients& c, Pair x)
 // Where lane bits of mask are set, a; elsewhere b.
 Pair Select(Pair mask, Pair a, Pair b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); }
 
+// The shaping table widened to double once, for pairwise reads.
+struct WideTable
+{
+  double v[kShapeTableSize];
+};
+
+WideTable Widen()
+{
+  WideTable t = {};
+  for (int i = 0; i < kShapeTableSize; ++i) t.v[i] = static_cast<double>(kShapeTable[i]);
+  return t;
+}
+
+const WideTable kWideShapeTable = Widen();
+
 // Shape on two lanes.
 Pair ShapePair(Pair x)
 {
@@ -184,8 +199,11 @@ Pair ShapePair(Pair x)
   const int jr = _mm_cvtsi128_si32(_mm_shuffle_epi32(j, 1));
   const int il = jl >= 0 && jl < kShapeTableSize - 1 ? jl : 0;
   const int ir = jr >= 0 && jr < kShapeTableSize - 1 ? jr : 0;
-  const Pair lower = MakePair(kShapeTable[il], kShapeTable[ir]);
-  const Pair upper = MakePair(kShapeTable[il + 1], kShapeTable[ir + 1]);
+  // Entries j and j + 1 of each lane.
+  const Pair nearL = _mm_loadu_pd(&kWideShapeTable.v[il]);
+  const Pair nearR = _mm_loadu_pd(&kWideShapeTable.v[ir]);
+  const Pair lower = _mm_unpacklo_pd(nearL, nearR);
+  const Pair upper = _mm_unpackhi_pd(nearL, nearR);
   const Pair f = _mm_sub_pd(e, _mm_cvtepi32_pd(j));
   const Pair y = _mm_add_pd(_mm_mul_pd(lower, _mm_sub_pd(_mm_set1_pd(1.0), f)), _mm_mul_pd(upper, f));
   return _mm_or_pd(_mm_andnot_pd(sign, Select(inside, y, last)), _mm_and_pd(sign, x));

@@ -471,7 +471,8 @@ TEST(EffectChain, FullScaleSamplesLeaveTheStateFinite)
 {
   // The largest admitted samples, at a shift with fractional tap weights and
   // with the shaped blend, pass every stage without overflowing for good.
-  Vexa plug(nullptr);
+  auto owned = std::make_unique<Vexa>(nullptr);
+  Vexa& plug = *owned;
   AEffect* e = plug.Effect();
   e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
   for (int pitch : {7, -5}) {
