@@ -159,10 +159,11 @@ void BlitBlock(const Block& k, float alpha, BlendMode mode)
     return;
   }
   if (mode == 0 && alpha == 1.0f) {
+    // memmove: a blit of a bitmap onto itself may overlap within a row.
     const size_t bytes = static_cast<size_t>(k.width) * sizeof(PixelValue);
     PixelValue* d = k.dst;
     const PixelValue* s = k.src;
-    for (int y = 0; y < k.height; ++y, d += k.dstStep, s += k.srcStep) std::memcpy(d, s, bytes);
+    for (int y = 0; y < k.height; ++y, d += k.dstStep, s += k.srcStep) std::memmove(d, s, bytes);
     return;
   }
   if (mode == 0 && alpha == 0.5f) {

@@ -408,6 +408,22 @@ TEST(Blit, ClippingShiftsSourceAndDestination)
   }
 }
 
+TEST(Blit, OntoItselfCopiesEachRowWhole)
+{
+  LICE_MemBitmap b(8, 2, 3);
+  for (int x = 0; x < 8; ++x) {
+    At(b, x, 0) = PixelValue(x);
+    At(b, x, 1) = PixelValue(x + 100);
+  }
+  const LICE_Rect r = {0, 0, 6, 2};
+  BlitBitmap(&b, &b, 2, 0, &r, 1.0f, 0);
+  for (int x = 0; x < 8; ++x) {
+    EXPECT_EQ(At(b, x, 0), PixelValue(x < 2 ? x : x - 2));
+    EXPECT_EQ(At(b, x, 1), PixelValue(x < 2 ? x + 100 : x + 98));
+  }
+  BlitBitmap(&b, &b, -1, 0, nullptr, 0.3f, 0x10003);
+}
+
 TEST(Blit, BottomUpBitmapsAreAddressedByLogicalRows)
 {
   const uint32_t seed = Seed();

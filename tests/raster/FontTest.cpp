@@ -490,7 +490,6 @@ TEST(Font, NativeDrawingIsChosenUnlessUnderWineOrTranslucent)
   f.font.SetForegroundColor(0x80FFFFFF);
   f.font.RenderText(&b, "Native", -1, &r, kTextNoClip | kTextWeightFromColor);
   EXPECT_GT(f.font.CoverageBytes(), 0);
-  EXPECT_EQ(WineCheck(), WineCheck());
 }
 
 TEST(Font, VeryLargeFontsAlwaysDrawNatively)
