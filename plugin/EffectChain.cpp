@@ -417,6 +417,9 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   double envCut[kStretch];
   Pair seqCut[kStretch];
   PairCoefficients envC[kStretch], seqC[kStretch];
+  bool envNew[kStretch], seqNew[kStretch];
+  double envK[kStretch];
+  Pair seqK[kStretch];
   for (int first = 0; first < frames; first += kStretch) {
     const int count = frames - first < kStretch ? frames - first : kStretch;
 
@@ -446,12 +449,21 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
       }
     }
 
+    // The tangents first and on their own: the library's tangent reads the
+    // floating-point status, which waits for every operation still in
+    // flight, so little else should be pending when it is called.
     for (int k = 0; k < count; ++k) {
-      if (envTangent.Set(envCut[k])) envNow = LowPassPair(_mm_set1_pd(envTangent.K()), qPair);
-      envC[k] = envNow;
+      envNew[k] = envTangent.Set(envCut[k]);
+      envK[k] = envTangent.K();
       const bool newL = seqTangentL.Set(Left(seqCut[k]));
       const bool newR = seqTangentR.Set(Right(seqCut[k]));
-      if (newL || newR) seqNow = LowPassPair(MakePair(seqTangentL.K(), seqTangentR.K()), qPair);
+      seqNew[k] = newL || newR;
+      seqK[k] = MakePair(seqTangentL.K(), seqTangentR.K());
+    }
+    for (int k = 0; k < count; ++k) {
+      if (envNew[k]) envNow = LowPassPair(_mm_set1_pd(envK[k]), qPair);
+      envC[k] = envNow;
+      if (seqNew[k]) seqNow = LowPassPair(seqK[k], qPair);
       seqC[k] = seqNow;
     }
 
