@@ -347,6 +347,37 @@ TEST(EffectChain, MatchesPlainTranscriptionForEveryPitchAndReleaseStep)
   }
 }
 
+TEST(EffectChain, MatchesPlainTranscriptionWhereTheLevelMeetsItsThreshold)
+{
+  // Summed levels m within a few thousand ulps of m = exp(-m * intensity /
+  // 8.65617025), where the envelope's decision between reduction and none
+  // turns on the last bits.
+  const double intensity = 45.0;
+  double lo = 0.01, hi = 1.0;
+  for (int i = 0; i < 200; ++i) {
+    const double mid = 0.5 * (lo + hi);
+    (mid < std::exp(-(mid * intensity) / 8.65617025) ? lo : hi) = mid;
+  }
+  Rig rig(44100.0, true);
+  rig.Apply(kDefaults);
+  rig.Set(kParamIntensity, intensity);
+  rig.Set(kParamAttack, 0.0001);
+  std::vector<double> left, right;
+  double m = lo;
+  for (int i = 0; i < 3000; ++i) m = std::nextafter(m, 0.0);
+  for (int i = 0; i < 6000; ++i, m = std::nextafter(m, 1.0)) {
+    left.push_back(0.5 * m);
+    right.push_back(0.5 * m);
+    left.push_back(-0.25);  // a negative sum between, so the gain keeps moving
+    right.push_back(-0.25);
+  }
+  std::string why;
+  for (size_t pos = 0; pos < left.size(); pos += 1000) {
+    ASSERT_TRUE(rig.Block(&left[pos], &right[pos], 1000, true, &why)) << why << " at sample " << pos;
+  }
+  rig.ExpectSameState();
+}
+
 TEST(EffectChain, ZeroShiftDelaysTheInputByExactly1000Samples)
 {
   Rig rig(44100.0, false);
