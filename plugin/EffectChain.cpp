@@ -313,14 +313,17 @@ public:
   double Gain() const { return mGain; }
 
 private:
-  // level > exp(u), decided without exp where possible. A repeated threshold
-  // is known; otherwise the logarithm of the level, which the reduction needs
-  // anyway, settles it unless the two are within 1e-9 (both functions are
-  // accurate to an ulp, far below that).
+  // level > exp(u), decided without exp where possible. A threshold that
+  // repeats (a steady intensity times a steady or zero level) is computed
+  // once; a new one is settled by the logarithm of the level, which the
+  // reduction needs anyway, unless the two are within 1e-9 (both functions
+  // are accurate to an ulp, far below that).
   bool Above(double level, double u)
   {
     if (mThresholdExp.Holds(u)) return level > mThresholdExp.Last();
-    if (u > kLowestLogThreshold) {
+    const bool repeated = Bits(u) == mLastThreshold;
+    mLastThreshold = Bits(u);
+    if (!repeated && u > kLowestLogThreshold) {
       const double logLevel = mLevelLog(level);
       const double margin = 1e-9 * (1.0 - u);
       if (logLevel > u + margin) return true;
@@ -334,6 +337,7 @@ private:
   // Last quotients, by the bits of their dividends (NaN bits never occur).
   uint64_t mLastO = Bits(NAN);
   double mU = NAN;
+  uint64_t mLastThreshold = Bits(NAN);
   uint64_t mLastRiseFrom = Bits(NAN);
   double mRisen = NAN;
   double mInvRatio, mL, mDetectorWeight, mAttackFactor, mReleaseFactor;
@@ -416,7 +420,6 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   double lastEnvCut = 0.0;
   double envCut[kStretch];
   Pair seqCut[kStretch];
-  PairCoefficients envC[kStretch], seqC[kStretch];
   bool envNew[kStretch], seqNew[kStretch];
   double envK[kStretch];
   Pair seqK[kStretch];
@@ -462,12 +465,7 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
     }
     for (int k = 0; k < count; ++k) {
       if (envNew[k]) envNow = LowPassPair(_mm_set1_pd(envK[k]), qPair);
-      envC[k] = envNow;
       if (seqNew[k]) seqNow = LowPassPair(seqK[k], qPair);
-      seqC[k] = seqNow;
-    }
-
-    for (int k = 0; k < count; ++k) {
       double sL, sR;
       if (lockstep) {
         DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL, &sR);
@@ -477,8 +475,8 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
       }
       Pair y = MakePair(sL, sR);
       if (shaped) y = RoundToFloat(_mm_add_pd(_mm_mul_pd(dryPair, y), _mm_mul_pd(wetPair, ShapePair(y))));
-      const Pair e = RoundToFloat(FilterPair(envZ1, envZ2, envC[k], y));
-      const Pair qv = RoundToFloat(FilterPair(seqZ1, seqZ2, seqC[k], y));
+      const Pair e = RoundToFloat(FilterPair(envZ1, envZ2, envNow, y));
+      const Pair qv = RoundToFloat(FilterPair(seqZ1, seqZ2, seqNow, y));
       const Pair out = _mm_mul_pd(sequenceHeard ? qv : e, gainPair);
       const int i = first + k;
       _mm_storel_pd(&outL[i], out);
