@@ -421,8 +421,10 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   double envCut[kStretch];
   Pair seqCut[kStretch];
   bool envNew[kStretch], seqNew[kStretch];
-  double envK[kStretch];
-  Pair seqK[kStretch];
+  // Tangents are kept per lane: a pair built from two separate 8-byte stores
+  // would be read back with one 16-byte load, which the processor cannot
+  // forward from the stores and stalls on.
+  double envK[kStretch], seqKL[kStretch], seqKR[kStretch];
   for (int first = 0; first < frames; first += kStretch) {
     const int count = frames - first < kStretch ? frames - first : kStretch;
 
@@ -461,11 +463,12 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
       const bool newL = seqTangentL.Set(Left(seqCut[k]));
       const bool newR = seqTangentR.Set(Right(seqCut[k]));
       seqNew[k] = newL || newR;
-      seqK[k] = MakePair(seqTangentL.K(), seqTangentR.K());
+      seqKL[k] = seqTangentL.K();
+      seqKR[k] = seqTangentR.K();
     }
     for (int k = 0; k < count; ++k) {
       if (envNew[k]) envNow = LowPassPair(_mm_set1_pd(envK[k]), qPair);
-      if (seqNew[k]) seqNow = LowPassPair(seqK[k], qPair);
+      if (seqNew[k]) seqNow = LowPassPair(_mm_loadh_pd(_mm_load_sd(&seqKL[k]), &seqKR[k]), qPair);
       double sL, sR;
       if (lockstep) {
         DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL, &sR);
