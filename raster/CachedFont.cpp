@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "raster/BlendOps.h"
 
@@ -117,33 +118,13 @@ LICE_CachedFont::~LICE_CachedFont()
   }
 }
 
-PixelValue LICE_CachedFont::SetForegroundColor(PixelValue colour)
-{
-  const PixelValue old = mForeground;
-  mForeground = colour;
-  return old;
-}
+PixelValue LICE_CachedFont::SetForegroundColor(PixelValue colour) { return std::exchange(mForeground, colour); }
 
-PixelValue LICE_CachedFont::SetBackgroundColor(PixelValue colour)
-{
-  const PixelValue old = mBackground;
-  mBackground = colour;
-  return old;
-}
+PixelValue LICE_CachedFont::SetBackgroundColor(PixelValue colour) { return std::exchange(mBackground, colour); }
 
-PixelValue LICE_CachedFont::SetEffectColor(PixelValue colour)
-{
-  const PixelValue old = mEffect;
-  mEffect = colour;
-  return old;
-}
+PixelValue LICE_CachedFont::SetEffectColor(PixelValue colour) { return std::exchange(mEffect, colour); }
 
-int LICE_CachedFont::SetBackgroundMode(int mode)
-{
-  const int old = mBackgroundMode;
-  mBackgroundMode = mode;
-  return old;
-}
+int LICE_CachedFont::SetBackgroundMode(int mode) { return std::exchange(mBackgroundMode, mode); }
 
 void LICE_CachedFont::SetCombine(BlendMode mode, float weight)
 {

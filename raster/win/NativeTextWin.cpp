@@ -56,11 +56,14 @@ int NativeTextHeight(LICE_NativeDC dc)
   return tm.tmHeight;
 }
 
-int NativeDrawTextNarrow(LICE_NativeDC dc, const char* text, int length, LICE_Rect* rect, unsigned format)
+namespace {
+
+// Runs one DrawText call on rect and copies the rectangle it leaves back.
+template <class Draw>
+int DrawIntoRect(LICE_NativeDC dc, LICE_Rect* rect, Draw draw)
 {
-  if (!dc || !text || !rect) return 0;
   RECT r = {rect->left, rect->top, rect->right, rect->bottom};
-  const int result = DrawTextA(Dc(dc), text, length, &r, format);
+  const int result = draw(Dc(dc), &r);
   // Pixels are read directly after drawing: finish GDI's batched work.
   GdiFlush();
   rect->left = r.left;
@@ -70,17 +73,20 @@ int NativeDrawTextNarrow(LICE_NativeDC dc, const char* text, int length, LICE_Re
   return result;
 }
 
+}  // namespace
+
+int NativeDrawTextNarrow(LICE_NativeDC dc, const char* text, int length, LICE_Rect* rect, unsigned format)
+{
+  if (!dc || !text || !rect) return 0;
+  return DrawIntoRect(dc, rect, [&](HDC hdc, RECT* r) { return DrawTextA(hdc, text, length, r, format); });
+}
+
 int NativeDrawTextWide(LICE_NativeDC dc, const uint16_t* text, int length, LICE_Rect* rect, unsigned format)
 {
   if (!dc || !text || !rect) return 0;
-  RECT r = {rect->left, rect->top, rect->right, rect->bottom};
-  const int result = DrawTextW(Dc(dc), reinterpret_cast<const wchar_t*>(text), length, &r, format);
-  GdiFlush();
-  rect->left = r.left;
-  rect->top = r.top;
-  rect->right = r.right;
-  rect->bottom = r.bottom;
-  return result;
+  return DrawIntoRect(dc, rect, [&](HDC hdc, RECT* r) {
+    return DrawTextW(hdc, reinterpret_cast<const wchar_t*>(text), length, r, format);
+  });
 }
 
 int NativeUtf8ToUtf16(const char* text, int length, uint16_t* out, int capacity)
