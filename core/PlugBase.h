@@ -108,10 +108,15 @@ public:
   explicit IPlugBase(const IPlugDescription& desc);
 
   // Virtual operations, in slot order.
+  //
+  // Processing and its hooks. ResetProcessing, ParameterChanged and
+  // ActivationChanged take the instance lock themselves (any thread);
+  // ProcessBlock runs on the audio thread with the lock held by the adapter.
   virtual ~IPlugBase();                                          // 0
   virtual void ResetProcessing();                                // 1
   virtual void ParameterChanged(int index);                      // 2
   virtual void ProcessBlock(double** inputs, double** outputs, int frames);  // 3
+  // Editor and host hooks: UI thread, instance lock held by the dispatcher.
   virtual void EditorOpened() {}                                 // 4
   virtual void EditorClosing() {}                                // 5
   virtual void Unused6() {}                                      // 6
@@ -119,6 +124,7 @@ public:
   virtual void HandleMidiMessage(const IMidiMessage& msg);       // 8
   virtual void HandleSysEx(const ISysExMessage& msg) { (void)msg; }  // 9
   virtual bool NameForMidiNote(int note, char* name);            // 10
+  // State: any thread; they take the instance lock.
   virtual bool SerializeParams(IStateChunk& chunk);              // 11
   virtual int UnserializeParams(const IStateChunk& chunk, int pos);  // 12
   virtual bool ParamsEqual(const double* values, int start);     // 13
@@ -126,7 +132,12 @@ public:
   virtual bool Unused15() { return false; }                      // 15
   virtual void HostIdentified() {}                               // 16
   virtual void ParamContextMenu(int index, int x, int y) { (void)index, (void)x, (void)y; }  // 17
+  // A parameter change made in the editor: UI thread; takes the lock and
+  // reports the change to the host with it held.
   virtual void SetEditorParam(int index, double normalized);     // 18
+  // Calls into the host, provided by the adapter. BeginParamEdit and
+  // EndParamEdit take no lock (the editor calls them directly); the others
+  // are made with whatever lock their caller holds.
   virtual void BeginParamEdit(int index) = 0;                    // 19
   virtual void ReportParamChange(int index, double normalized) = 0;  // 20
   virtual void EndParamEdit(int index) = 0;                      // 21
@@ -140,13 +151,17 @@ public:
   virtual int ApiKind() { return mApiKind; }                     // 29
   virtual void EditorResized(int width, int height) = 0;         // 30
   virtual void PerHostSetup() {}                                 // 31
+  // Links the editor (which the core then owns) and pushes every parameter
+  // into it; UI thread (construction), takes the lock.
   virtual void AttachEditor(IEditorLink* editor);                // 32
   virtual void ChangeLatency(int frames) { mLatency = frames; }  // 33
   virtual bool SendMidiMessage(const IMidiMessage& msg) = 0;     // 34
   virtual bool SendSysExMessage(const ISysExMessage& msg) { (void)msg; return false; }  // 35
+  // Pushes every parameter's value into the editor; the caller holds the lock.
   virtual void RefreshEditorControls();                          // 36
   virtual void Unused37() {}                                     // 37
   virtual void PresetsChanged() {}                               // 38
+  // Resizes and zeroes the scratch buffers; UI thread, lock held.
   virtual void ChangeBlockSize(int frames);                      // 39
 
   IPlugBase(const IPlugBase&) = delete;
@@ -159,7 +174,7 @@ public:
   IParameter* ParameterAt(int index) const { return mParams.Get(index); }
   int NParams() const { return mParams.Count(); }
 
-  // Identity and configuration.
+  // Identity and configuration: fixed at construction, readable anywhere.
   const char* EffectName() const { return mEffectName; }
   const char* ProductName() const { return mProductName; }
   const char* MakerName() const { return mMakerName; }
@@ -176,7 +191,8 @@ public:
   int HostVersion() const { return mHostVersion; }
   IEditorLink* Editor() const { return mEditor; }
 
-  // Channel configurations and records.
+  // Channel configurations and records. Connections change on the UI thread
+  // with the lock held.
   int NChannelConfigs() const { return mChannelConfigs.Count(); }
   const IChannelConfig* ChannelConfig(int i) const { return mChannelConfigs.Get(i); }
   bool LegalIO(int nIn, int nOut) const;

@@ -40,8 +40,8 @@ public:
     return effect ? static_cast<IPlugVST*>(effect->object) : nullptr;
   }
 
-  // Host-facing operations of the core. Called with the instance lock held
-  // where the caller holds it; each is one call into the host.
+  // Host-facing operations of the core: each is one call into the host,
+  // made on the caller's thread with whatever lock the caller holds.
   void BeginParamEdit(int index) override;
   void ReportParamChange(int index, double normalized) override;
   void EndParamEdit(int index) override;
@@ -63,7 +63,10 @@ public:
   // flag is advertised only where it can.
   static bool PlatformHasEditorWindow();
 
-  // The dispatcher and the record callbacks (see the AEffect record).
+  // The dispatcher and the record callbacks (see the AEffect record). Each
+  // takes the instance lock for its whole duration: the dispatcher on the
+  // host's UI thread, the process callbacks on its audio thread, the
+  // parameter pair on either.
   static VstIntPtr VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                  float opt);
   static void VSTProcess(AEffect* effect, float** inputs, float** outputs, VstInt32 frames);
@@ -72,7 +75,7 @@ public:
   static void VSTSetParameter(AEffect* effect, VstInt32 index, float value);
   static float VSTGetParameter(AEffect* effect, VstInt32 index);
 
-  // Per-opcode state used by the dispatcher's handlers.
+  // Per-opcode state used by the dispatcher's handlers, which hold the lock.
   ERect& EditorRect() { return mEditRect; }
   VstSpeakerArrangement& InputArrangement() { return mInputArrangement; }
   VstSpeakerArrangement& OutputArrangement() { return mOutputArrangement; }
