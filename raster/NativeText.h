@@ -15,7 +15,7 @@
 using LICE_NativeFont = void*;
 
 // What a native font is made from.
-struct NativeFontSpec
+struct NativeFontRequest
 {
   int height;       // > 0: cell height in pixels; < 0: character (em) height
   int width;        // 0: the face's own proportions
@@ -40,7 +40,7 @@ enum : unsigned
   kTextNoPrefix = 0x800,
 };
 
-LICE_NativeFont NativeCreateFont(const NativeFontSpec& spec);
+LICE_NativeFont NativeCreateFont(const NativeFontRequest& request);
 void NativeDeleteFont(LICE_NativeFont font);
 
 // Selects font into dc and returns the previously selected font.

@@ -226,10 +226,10 @@ int DrawCodes(LICE_NativeDC handle, const std::vector<uint32_t>& codes, LICE_Rec
 
 }  // namespace
 
-LICE_NativeFont NativeCreateFont(const NativeFontSpec& spec)
+LICE_NativeFont NativeCreateFont(const NativeFontRequest& request)
 {
-  if (spec.height == 0) return nullptr;
-  const std::string path = FontFile(spec.face, spec.weight >= 600);
+  if (request.height == 0) return nullptr;
+  const std::string path = FontFile(request.face, request.weight >= 600);
   if (path.empty()) return nullptr;
   if (!gLibrary && FT_Init_FreeType(&gLibrary) != 0) {
     gLibrary = nullptr;
@@ -247,7 +247,7 @@ LICE_NativeFont NativeCreateFont(const NativeFontSpec& spec)
   }
   ++gFontCount;
   f->face = face;
-  f->mono = spec.quality == 3;
+  f->mono = request.quality == 3;
   // Cell height as Windows measures it: the font's Windows ascent plus
   // descent scaled to the requested height; a negative height is the em size.
   long long up = face->ascender, down = -face->descender;
@@ -257,10 +257,10 @@ LICE_NativeFont NativeCreateFont(const NativeFontSpec& spec)
     down = os2->usWinDescent;
   }
   const long long units = face->units_per_EM > 0 ? face->units_per_EM : 2048;
-  long long height = spec.height > 0 ? spec.height : -static_cast<long long>(spec.height);
+  long long height = request.height > 0 ? request.height : -static_cast<long long>(request.height);
   if (height > 4096) height = 4096;
   long long em64;
-  if (spec.height > 0) {
+  if (request.height > 0) {
     em64 = height * 64 * units / (up + down > 0 ? up + down : units);
     f->height = static_cast<int>(height);
     f->ascent = static_cast<int>((height * up + (up + down) / 2) / (up + down > 0 ? up + down : 1));
@@ -269,9 +269,9 @@ LICE_NativeFont NativeCreateFont(const NativeFontSpec& spec)
     f->ascent = static_cast<int>((height * up + units - 1) / units);
     f->height = f->ascent + static_cast<int>((height * down + units - 1) / units);
   }
-  const long long width64 = spec.width > 0 ? static_cast<long long>(spec.width) * 128 : 0;
+  const long long width64 = request.width > 0 ? static_cast<long long>(request.width) * 128 : 0;
   FT_Set_Char_Size(face, width64, em64 > 0 ? em64 : 64, 72, 72);
-  if (spec.italic) {
+  if (request.italic) {
     FT_Matrix slant = {0x10000, static_cast<FT_Fixed>(kSlant * 0x10000), 0, 0x10000};
     FT_Set_Transform(face, &slant, nullptr);
   }

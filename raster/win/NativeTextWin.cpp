@@ -16,11 +16,11 @@ const char kWineKey[] = "Software\\Wine";
 
 }  // namespace
 
-LICE_NativeFont NativeCreateFont(const NativeFontSpec& spec)
+LICE_NativeFont NativeCreateFont(const NativeFontRequest& request)
 {
-  return CreateFontA(spec.height, spec.width, spec.escapement, spec.orientation, spec.weight, spec.italic ? TRUE : FALSE,
+  return CreateFontA(request.height, request.width, request.escapement, request.orientation, request.weight, request.italic ? TRUE : FALSE,
                      FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     static_cast<DWORD>(spec.quality), DEFAULT_PITCH, spec.face);
+                     static_cast<DWORD>(request.quality), DEFAULT_PITCH, request.face);
 }
 
 void NativeDeleteFont(LICE_NativeFont font)

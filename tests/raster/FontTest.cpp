@@ -18,8 +18,8 @@ namespace
 
 LICE_NativeFont MakeFont(int height, bool italic = false)
 {
-  NativeFontSpec spec = {height, 0, 0, 0, 400, italic, 0, "Tahoma"};
-  return NativeCreateFont(spec);
+  NativeFontRequest request = {height, 0, 0, 0, 400, italic, 0, "Tahoma"};
+  return NativeCreateFont(request);
 }
 
 // A font of the given height attached with flags; owns its native handle.
