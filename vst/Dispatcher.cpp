@@ -338,10 +338,10 @@ VstIntPtr OnGetMidiKeyName(IPlugVST& plug, VstInt32, VstIntPtr, void* ptr, float
   MidiKeyName* key = static_cast<MidiKeyName*>(ptr);
   if (!key) return 0;
   key->keyName[0] = 0;
-  // The core's name hook writes at most one key name field.
-  char name[sizeof key->keyName] = {};
+  // The core's name hook writes into a key-name field of ours first.
+  char name[kHostMidiKeyNameBytes] = {};
   const bool named = plug.NameForMidiNote(key->thisKeyNumber, name);
-  CopyText(key->keyName, name, sizeof key->keyName);
+  CopyToHost(key->keyName, name, kHostMidiKeyNameBytes);
   return named ? 1 : 0;
 }
 

@@ -15,6 +15,7 @@ constexpr int kHostEffectNameBytes = 32;
 constexpr int kHostVendorBytes = 64;
 constexpr int kHostProductNameBytes = 64;
 constexpr int kHostPinLabelBytes = 64;
+constexpr int kHostMidiKeyNameBytes = 64;
 
 // Block size every instance starts with.
 constexpr int kDefaultBlockSize = 1024;
