@@ -195,10 +195,14 @@ Pair ShapePair(Pair x)
   // their (meaningless) indices are kept inside the table for the reads.
   const Pair inside = _mm_cmplt_pd(e, _mm_set1_pd(kShapeTableSize - 1));
   const __m128i j = _mm_cvttpd_epi32(e);
-  const int jl = _mm_cvtsi128_si32(j);
-  const int jr = _mm_cvtsi128_si32(_mm_shuffle_epi32(j, 1));
-  const int il = jl >= 0 && jl < kShapeTableSize - 1 ? jl : 0;
-  const int ir = jr >= 0 && jr < kShapeTableSize - 1 ? jr : 0;
+  // Indices outside [0, kShapeTableSize - 1) become 0, by a mask rather than
+  // a branch: whether a lane is past the table's end follows the signal and
+  // cannot be predicted.
+  const __m128i usable = _mm_and_si128(_mm_cmpgt_epi32(j, _mm_set1_epi32(-1)),
+                                       _mm_cmplt_epi32(j, _mm_set1_epi32(kShapeTableSize - 1)));
+  const __m128i index = _mm_and_si128(j, usable);
+  const int il = _mm_cvtsi128_si32(index);
+  const int ir = _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1));
   // Entries j and j + 1 of each lane.
   const Pair nearL = _mm_loadu_pd(&kWideShapeTable.v[il]);
   const Pair nearR = _mm_loadu_pd(&kWideShapeTable.v[ir]);
@@ -425,6 +429,8 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   // would be read back with one 16-byte load, which the processor cannot
   // forward from the stores and stalls on.
   double envK[kStretch], seqKL[kStretch], seqKR[kStretch];
+  double sL[kStretch], sR[kStretch];
+  Pair blended[kStretch];
   for (int first = 0; first < frames; first += kStretch) {
     const int count = frames - first < kStretch ? frames - first : kStretch;
 
@@ -466,18 +472,30 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
       seqKL[k] = seqTangentL.K();
       seqKR[k] = seqTangentR.K();
     }
+    // The shifted and blended samples on their own, so that the processor
+    // overlaps the long per-frame chains of many frames.
+    if (lockstep) {
+      for (int k = 0; k < count; ++k) {
+        DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL[k], &sR[k]);
+      }
+    } else {
+      for (int k = 0; k < count; ++k) {
+        sL[k] = shifterLeft.ProcessWithRatio(xL[k], ratio);
+        sR[k] = shifterRight.ProcessWithRatio(xR[k], ratio);
+      }
+    }
+    if (shaped) {
+      for (int k = 0; k < count; ++k) {
+        const Pair y = MakePair(sL[k], sR[k]);
+        blended[k] = RoundToFloat(_mm_add_pd(_mm_mul_pd(dryPair, y), _mm_mul_pd(wetPair, ShapePair(y))));
+      }
+    } else {
+      for (int k = 0; k < count; ++k) blended[k] = MakePair(sL[k], sR[k]);
+    }
     for (int k = 0; k < count; ++k) {
       if (envNew[k]) envNow = LowPassPair(_mm_set1_pd(envK[k]), qPair);
       if (seqNew[k]) seqNow = LowPassPair(_mm_loadh_pd(_mm_load_sd(&seqKL[k]), &seqKR[k]), qPair);
-      double sL, sR;
-      if (lockstep) {
-        DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL, &sR);
-      } else {
-        sL = shifterLeft.ProcessWithRatio(xL[k], ratio);
-        sR = shifterRight.ProcessWithRatio(xR[k], ratio);
-      }
-      Pair y = MakePair(sL, sR);
-      if (shaped) y = RoundToFloat(_mm_add_pd(_mm_mul_pd(dryPair, y), _mm_mul_pd(wetPair, ShapePair(y))));
+      const Pair y = blended[k];
       const Pair e = RoundToFloat(FilterPair(envZ1, envZ2, envNow, y));
       const Pair qv = RoundToFloat(FilterPair(seqZ1, seqZ2, seqNow, y));
       const Pair out = _mm_mul_pd(sequenceHeard ? qv : e, gainPair);
