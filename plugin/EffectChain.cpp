@@ -417,8 +417,8 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
 
   // A stretch of frames at a time: first the control path (envelope, gate
   // smoother, indicators), which depends only on the raw inputs; then the
-  // coefficients, whose tangents are independent and overlap in the
-  // processor; then the audio path.
+  // shifters; then the tangents of the cut-offs, with the blend; then the
+  // coefficients and the filters.
   double xL[kStretch], xR[kStretch];
   uint64_t lastGain = Bits(NAN);
   double lastEnvCut = 0.0;
@@ -460,20 +460,8 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
       }
     }
 
-    // The tangents first and on their own: the library's tangent reads the
-    // floating-point status, which waits for every operation still in
-    // flight, so little else should be pending when it is called.
-    for (int k = 0; k < count; ++k) {
-      envNew[k] = envTangent.Set(envCut[k]);
-      envK[k] = envTangent.K();
-      const bool newL = seqTangentL.Set(Left(seqCut[k]));
-      const bool newR = seqTangentR.Set(Right(seqCut[k]));
-      seqNew[k] = newL || newR;
-      seqKL[k] = seqTangentL.K();
-      seqKR[k] = seqTangentR.K();
-    }
-    // The shifted and blended samples on their own, so that the processor
-    // overlaps the long per-frame chains of many frames.
+    // The shifted samples on their own, so that the processor overlaps the
+    // long per-frame chains of many frames.
     if (lockstep) {
       for (int k = 0; k < count; ++k) {
         DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL[k], &sR[k]);
@@ -484,13 +472,20 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
         sR[k] = shifterRight.ProcessWithRatio(xR[k], ratio);
       }
     }
-    if (shaped) {
-      for (int k = 0; k < count; ++k) {
-        const Pair y = MakePair(sL[k], sR[k]);
-        blended[k] = RoundToFloat(_mm_add_pd(_mm_mul_pd(dryPair, y), _mm_mul_pd(wetPair, ShapePair(y))));
-      }
-    } else {
-      for (int k = 0; k < count; ++k) blended[k] = MakePair(sL[k], sR[k]);
+    // The tangents, with the blending of the shifted samples between them:
+    // the library's tangent reads the floating-point status, which waits for
+    // every operation still in flight, so the work placed there is short
+    // chains that finish while the previous tangent is computed.
+    for (int k = 0; k < count; ++k) {
+      envNew[k] = envTangent.Set(envCut[k]);
+      envK[k] = envTangent.K();
+      const bool newL = seqTangentL.Set(Left(seqCut[k]));
+      const bool newR = seqTangentR.Set(Right(seqCut[k]));
+      seqNew[k] = newL || newR;
+      seqKL[k] = seqTangentL.K();
+      seqKR[k] = seqTangentR.K();
+      const Pair y = MakePair(sL[k], sR[k]);
+      blended[k] = shaped ? RoundToFloat(_mm_add_pd(_mm_mul_pd(dryPair, y), _mm_mul_pd(wetPair, ShapePair(y)))) : y;
     }
     for (int k = 0; k < count; ++k) {
       if (envNew[k]) envNow = LowPassPair(_mm_set1_pd(envK[k]), qPair);
