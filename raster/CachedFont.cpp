@@ -77,6 +77,28 @@ int DecodeUtf8(const unsigned char* p, int n, int* code)
   return 1;
 }
 
+// What a glyph walk makes of the next character.
+enum class TextStep
+{
+  kSkip,
+  kLineBreak,
+  kGlyph,
+};
+
+// Reads the character at *i into *code and advances *i: carriage returns are
+// skipped; a line feed breaks the line, or reads as a space in single-line
+// text.
+TextStep NextTextStep(const unsigned char* p, int n, int* i, unsigned flags, int* code)
+{
+  *i += DecodeUtf8(p + *i, n - *i, code);
+  if (*code == 13) return TextStep::kSkip;
+  if (*code == 10) {
+    if (!(flags & kTextSingleLine)) return TextStep::kLineBreak;
+    *code = 32;
+  }
+  return TextStep::kGlyph;
+}
+
 // True when the text holds a multi-byte sequence worth converting.
 bool HasMultiByte(const unsigned char* p, int n)
 {
@@ -518,20 +540,17 @@ int LICE_CachedFont::MeasureGlyphs(const char* text, int length, unsigned flags,
   long long px = 0, py = 0, w = 0, h = 0;
   for (int i = 0; i < n;) {
     int code = 0;
-    i += DecodeUtf8(p + i, n - i, &code);
-    if (code == 13) continue;
-    if (code == 10) {
-      if (!(flags & kTextSingleLine)) {
-        if (vertical) {
-          px += mLineHeight + mLineSpacing;
-          py = 0;
-        } else {
-          px = 0;
-          py += mLineHeight + mLineSpacing;
-        }
-        continue;
+    const TextStep step = NextTextStep(p, n, &i, flags, &code);
+    if (step == TextStep::kSkip) continue;
+    if (step == TextStep::kLineBreak) {
+      if (vertical) {
+        px += mLineHeight + mLineSpacing;
+        py = 0;
+      } else {
+        px = 0;
+        py += mLineHeight + mLineSpacing;
       }
-      code = 32;
+      continue;
     }
     const GlyphRecord* g = Glyph(code);
     if (!g) continue;
@@ -597,20 +616,17 @@ int LICE_CachedFont::DrawGlyphs(LICE_IBitmap* bitmap, const char* text, int leng
   const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
   for (int i = 0; i < n;) {
     int code = 0;
-    i += DecodeUtf8(p + i, n - i, &code);
-    if (code == 13) continue;
-    if (code == 10) {
-      if (!(flags & kTextSingleLine)) {
-        if (vertical) {
-          x += mLineHeight + mLineSpacing;
-          y = startY;
-        } else {
-          x = startX;
-          y += mLineHeight + mLineSpacing;
-        }
-        continue;
+    const TextStep step = NextTextStep(p, n, &i, flags, &code);
+    if (step == TextStep::kSkip) continue;
+    if (step == TextStep::kLineBreak) {
+      if (vertical) {
+        x += mLineHeight + mLineSpacing;
+        y = startY;
+      } else {
+        x = startX;
+        y += mLineHeight + mLineSpacing;
       }
-      code = 32;
+      continue;
     }
     const GlyphRecord* g = Glyph(code);
     if (!g) continue;
