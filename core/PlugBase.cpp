@@ -15,6 +15,22 @@ double* ZeroScratch(IGrowBuffer& scratch)
 
 double* ScratchSamples(IGrowBuffer& scratch) { return static_cast<double*>(scratch.Data()); }
 
+// How many of frames samples the scratch buffer holds.
+int FramesIn(const IGrowBuffer& scratch, int frames)
+{
+  const int have = scratch.Size() / 8;
+  return frames < have ? frames : have;
+}
+
+// The scratch buffer with its first frames samples silenced.
+double* SilentFrames(IGrowBuffer& scratch, int frames)
+{
+  double* d = ScratchSamples(scratch);
+  const int len = FramesIn(scratch, frames);
+  if (len > 0) std::memset(d, 0, sizeof(double) * static_cast<size_t>(len));
+  return d;
+}
+
 // Byte count of frames doubles, or -1 when it does not fit a buffer size.
 long long ScratchBytes(int frames)
 {
@@ -182,30 +198,36 @@ bool IPlugBase::IsOutChannelConnected(int i) const
   return c && c->connected;
 }
 
-void IPlugBase::SetInputConnections(int start, int count, bool connected)
+namespace {
+
+// Sets the connected flag of channels start .. start + count - 1 of list.
+// A channel that becomes unconnected is pointed at its own scratch buffer;
+// an input's scratch is cleared first, so it reads as silence rather than the
+// last block converted into it.
+template <class Channel>
+void SetConnections(const IPtrList<Channel>& list, double** Channel::*slot, int start, int count, bool connected,
+                    bool clearScratch)
 {
   if (start < 0) start = 0;
   const long long end64 = static_cast<long long>(start) + (count < 0 ? 0 : count);
-  const int end = end64 < NInChannels() ? static_cast<int>(end64) : NInChannels();
+  const int end = end64 < list.Count() ? static_cast<int>(end64) : list.Count();
   for (int i = start; i < end; ++i) {
-    IInputChannel* c = InChannel(i);
+    Channel* c = list.Get(i);
     c->connected = connected;
-    // An unconnected input reads its scratch, which must be silence rather
-    // than the last block converted into it.
-    if (!connected) *c->src = ZeroScratch(c->scratch);
+    if (!connected) *(c->*slot) = clearScratch ? ZeroScratch(c->scratch) : ScratchSamples(c->scratch);
   }
+}
+
+}  // namespace
+
+void IPlugBase::SetInputConnections(int start, int count, bool connected)
+{
+  SetConnections(mInChannels, &IInputChannel::src, start, count, connected, true);
 }
 
 void IPlugBase::SetOutputConnections(int start, int count, bool connected)
 {
-  if (start < 0) start = 0;
-  const long long end64 = static_cast<long long>(start) + (count < 0 ? 0 : count);
-  const int end = end64 < NOutChannels() ? static_cast<int>(end64) : NOutChannels();
-  for (int i = start; i < end; ++i) {
-    IOutputChannel* c = OutChannel(i);
-    c->connected = connected;
-    if (!connected) *c->dest = ScratchSamples(c->scratch);
-  }
+  SetConnections(mOutChannels, &IOutputChannel::dest, start, count, connected, false);
 }
 
 void IPlugBase::RepointUnconnected()
@@ -271,15 +293,14 @@ void IPlugBase::AttachInputs(int count, float** inputs, int frames)
     if (!c->connected) continue;
     const float* host = inputs ? inputs[next] : nullptr;
     ++next;
-    double* d = ScratchSamples(c->scratch);
-    const int have = c->scratch.Size() / 8;
-    const int len = frames < have ? frames : have;
     if (host) {
+      double* d = ScratchSamples(c->scratch);
+      const int len = FramesIn(c->scratch, frames);
       for (int k = 0; k < len; ++k) d[k] = host[k];
-    } else if (len > 0) {
-      std::memset(d, 0, sizeof(double) * static_cast<size_t>(len));
+      *c->src = d;
+    } else {
+      *c->src = SilentFrames(c->scratch, frames);
     }
-    *c->src = d;
   }
 }
 
@@ -291,16 +312,8 @@ void IPlugBase::AttachInputBuffers(double** inputs, int frames)
     if (!c->connected) continue;
     double* host = inputs ? inputs[next] : nullptr;
     ++next;
-    if (host) {
-      *c->src = host;
-    } else {
-      // A missing host buffer reads as silence.
-      double* d = ScratchSamples(c->scratch);
-      const int have = c->scratch.Size() / 8;
-      const int len = frames < have ? frames : have;
-      if (len > 0) std::memset(d, 0, sizeof(double) * static_cast<size_t>(len));
-      *c->src = d;
-    }
+    // A missing host buffer reads as silence.
+    *c->src = host ? host : SilentFrames(c->scratch, frames);
   }
 }
 
@@ -334,8 +347,7 @@ void IPlugBase::WriteOutputs(int frames, bool accumulate)
     IOutputChannel* c = OutChannel(i);
     if (!c->connected || !c->hostDest) continue;
     const double* s = *c->dest;
-    const int have = c->scratch.Size() / 8;
-    const int len = frames < have ? frames : have;
+    const int len = FramesIn(c->scratch, frames);
     float* d = c->hostDest;
     if (accumulate) {
       for (int k = 0; k < len; ++k) d[k] += static_cast<float>(s[k]);

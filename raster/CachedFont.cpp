@@ -532,6 +532,17 @@ int LICE_CachedFont::RenderNative(LICE_IBitmap* bitmap, const char* text, int le
   return result;
 }
 
+void LICE_CachedFont::BreakLine(bool vertical, long long* x, long long* y, long long startX, long long startY) const
+{
+  if (vertical) {
+    *x += mLineHeight + mLineSpacing;
+    *y = startY;
+  } else {
+    *x = startX;
+    *y += mLineHeight + mLineSpacing;
+  }
+}
+
 int LICE_CachedFont::MeasureGlyphs(const char* text, int length, unsigned flags, int* width, int* height)
 {
   const bool vertical = (mFlags & kFontVertical) != 0;
@@ -543,13 +554,7 @@ int LICE_CachedFont::MeasureGlyphs(const char* text, int length, unsigned flags,
     const TextStep step = NextTextStep(p, n, &i, flags, &code);
     if (step == TextStep::kSkip) continue;
     if (step == TextStep::kLineBreak) {
-      if (vertical) {
-        px += mLineHeight + mLineSpacing;
-        py = 0;
-      } else {
-        px = 0;
-        py += mLineHeight + mLineSpacing;
-      }
+      BreakLine(vertical, &px, &py, 0, 0);
       continue;
     }
     const GlyphRecord* g = Glyph(code);
@@ -619,13 +624,7 @@ int LICE_CachedFont::DrawGlyphs(LICE_IBitmap* bitmap, const char* text, int leng
     const TextStep step = NextTextStep(p, n, &i, flags, &code);
     if (step == TextStep::kSkip) continue;
     if (step == TextStep::kLineBreak) {
-      if (vertical) {
-        x += mLineHeight + mLineSpacing;
-        y = startY;
-      } else {
-        x = startX;
-        y += mLineHeight + mLineSpacing;
-      }
+      BreakLine(vertical, &x, &y, startX, startY);
       continue;
     }
     const GlyphRecord* g = Glyph(code);

@@ -109,6 +109,8 @@ private:
   bool DrawsNatively(LICE_IBitmap* bitmap, unsigned flags, bool neverNative);
   int RenderNative(LICE_IBitmap* bitmap, const char* text, int length, LICE_Rect* rect, unsigned flags);
   int DrawOnContext(LICE_NativeDC dc, const char* text, int length, LICE_Rect* rect, unsigned flags);
+  // Moves the pen to the start of the next line.
+  void BreakLine(bool vertical, long long* x, long long* y, long long startX, long long startY) const;
   int MeasureGlyphs(const char* text, int length, unsigned flags, int* width, int* height);
   int DrawGlyphs(LICE_IBitmap* bitmap, const char* text, int length, LICE_Rect* rect, unsigned flags);
   int Margin() const;

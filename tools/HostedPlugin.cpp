@@ -95,26 +95,16 @@ void HostedPlugin::Close()
   mEffect = nullptr;
 }
 
-std::string HostedPlugin::ParamName(int index)
+std::string HostedPlugin::ParamText(VstInt32 opcode, int index)
 {
   char text[kHostTextBytes] = {};
-  Dispatch(effGetParamName, index, 0, text);
+  Dispatch(opcode, index, 0, text);
   return text;
 }
 
-std::string HostedPlugin::ParamLabel(int index)
-{
-  char text[kHostTextBytes] = {};
-  Dispatch(effGetParamLabel, index, 0, text);
-  return text;
-}
-
-std::string HostedPlugin::ParamDisplay(int index)
-{
-  char text[kHostTextBytes] = {};
-  Dispatch(effGetParamDisplay, index, 0, text);
-  return text;
-}
+std::string HostedPlugin::ParamName(int index) { return ParamText(effGetParamName, index); }
+std::string HostedPlugin::ParamLabel(int index) { return ParamText(effGetParamLabel, index); }
+std::string HostedPlugin::ParamDisplay(int index) { return ParamText(effGetParamDisplay, index); }
 
 int HostedPlugin::FindParam(const std::string& name)
 {

@@ -64,6 +64,8 @@ public:
                                     float opt);
 
 private:
+  // One of the parameter text queries, read into a host-sized buffer.
+  std::string ParamText(VstInt32 opcode, int index);
   VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
   ModuleLoader mModule;

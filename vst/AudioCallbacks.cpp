@@ -5,14 +5,19 @@
 #include "core/FloatEnv.h"
 #include "vst/PlugVST.h"
 
-void IPlugVST::ProcessSingle(float** inputs, float** outputs, VstInt32 frames, bool accumulate)
+void IPlugVST::BeginAudioCallback(VstInt32 frames)
 {
-  ILockGuard guard(Lock());
-  IScopedFlushDenormals flush;
   if (HandlesMidi()) CallHost(audioMasterWantMidi, 0, 0, nullptr, 0.0f);
   // A host block longer than the block size it announced gets scratch
   // buffers grown for it, so one host block stays one ProcessBlock call.
   PrepareScratch(frames);
+}
+
+void IPlugVST::ProcessSingle(float** inputs, float** outputs, VstInt32 frames, bool accumulate)
+{
+  ILockGuard guard(Lock());
+  IScopedFlushDenormals flush;
+  BeginAudioCallback(frames);
   AttachInputs(NInChannels(), inputs, frames);
   AttachOutputsSingle(outputs);
   ProcessBlock(InputPointers(), OutputPointers(), frames);
@@ -34,8 +39,7 @@ void IPlugVST::VSTProcessDoubleReplacing(AEffect* effect, double** inputs, doubl
   IPlugVST* plug = FromEffect(effect);
   ILockGuard guard(plug->Lock());
   IScopedFlushDenormals flush;
-  if (plug->HandlesMidi()) plug->CallHost(audioMasterWantMidi, 0, 0, nullptr, 0.0f);
-  plug->PrepareScratch(frames);
+  plug->BeginAudioCallback(frames);
   plug->AttachInputBuffers(inputs, frames);
   plug->AttachOutputBuffers(outputs, frames);
   plug->ProcessBlock(plug->InputPointers(), plug->OutputPointers(), frames);

@@ -92,6 +92,8 @@ public:
 private:
   VstIntPtr CallHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
   VstTimeInfo* GetTime(VstIntPtr flags);
+  // What every audio callback does first, with the lock held.
+  void BeginAudioCallback(VstInt32 frames);
   void ProcessSingle(float** inputs, float** outputs, VstInt32 frames, bool accumulate);
 
   ERect mEditRect = {};
