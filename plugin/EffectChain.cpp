@@ -258,16 +258,26 @@ double LimitCutoff(double fraction) { return fraction > kMaxCutoffFraction ? kMa
 // filters, the envelope and the meters at NaN for good.
 double Admit(double x) { return std::fabs(x) <= FLT_MAX ? x : 0.0; }
 
+// Where the lane-0 bit of mask is set, a; elsewhere b. A select rather than
+// a branch, for conditions that follow the signal and cannot be predicted.
+double SelectScalar(__m128d mask, double a, double b)
+{
+  return _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(mask, _mm_set_sd(a)), _mm_andnot_pd(mask, _mm_set_sd(b))));
+}
+
 // One indicator step: the value follows x with a slightly exaggerated target
 // and decays by factor k per frame.
 double MeterStep(double meter, double x, double k)
 {
-  x = x > meter ? x * 1.0125 : x * 0.9875;
+  x = SelectScalar(_mm_cmpgt_sd(_mm_set_sd(x), _mm_set_sd(meter)), x * 1.0125, x * 0.9875);
   return (meter - x) * k + x;
 }
 
 // The envelope follower: target gain from the level of the summed inputs,
-// then attack and release ballistics.
+// then attack and release ballistics. The targets of a stretch of frames are
+// computed first, sorted into work lists without branching on the signal, so
+// that only frames above their threshold pay for the reduction and the rare
+// undecided ones for the literal steps.
 class Envelope
 {
 public:
@@ -281,72 +291,101 @@ public:
     mReleaseFactor = release != 0.0 ? std::exp(-1.0 / (sr * release)) : 0.0;
   }
 
-  // Advances by one frame of summed input m; returns the new gain.
-  double Step(double m)
+  // Target gains for count frames of summed input m (count <= kStretch).
+  void Targets(const double* m, double* target, int count)
   {
-    // A silent or negative sum asks for no reduction: its level is 0 or not
-    // a number, never above the threshold.
-    double target = 1.0;
-    if (m > 0.0) {
-      const double o = -(std::fabs(m) * mIntensity);
-      if (Bits(o) != mLastO) {
-        mLastO = Bits(o);
-        mU = o / kLevelScale;
-      }
-      const double u = mU;
-      const double c = m * mDetectorWeight;
-      const double level = m > std::sqrt(c) ? m : std::sqrt(c + mL * c);
-      if (Above(level, u)) {
-        target = mGainExp(((mLevelLog(level) * kLevelScale - o) * mInvRatio + o) / kLevelScale) / level;
-      }
+    // A silent or negative sum asks for no reduction: its level is 0 or not a
+    // number, never above the threshold.
+    int positives = 0;
+    for (int k = 0; k < count; ++k) {
+      target[k] = 1.0;
+      mWork[positives] = k;
+      positives += m[k] > 0.0;
     }
-    if (mGain > target) {
-      const double fallen = mGain * mAttackFactor;
-      mGain = target < fallen ? fallen : target;
+    int above = 0, undecided = 0;
+    if (mIntensity == 0.0) {
+      // The threshold is exp(-0) = 1 exactly.
+      for (int j = 0; j < positives; ++j) {
+        const int k = mWork[j];
+        const bool clear = LevelIsSum(m[k]);
+        mAbove[above] = k;
+        above += clear & (m[k] > 1.0);
+        mUndecided[undecided] = k;
+        undecided += !clear;
+      }
     } else {
-      // At rest the gain holds and so does the quotient.
-      if (Bits(mGain) != mLastRiseFrom) {
-        mLastRiseFrom = Bits(mGain);
-        mRisen = mGain / mReleaseFactor;
+      for (int j = 0; j < positives; ++j) {
+        const int k = mWork[j];
+        const double level = m[k];
+        const double u = -(level * mIntensity) * kInverseLevelScale;
+        mLogLevel[k] = mLevelLog(level);
+        const bool clear = LevelIsSum(level) & (u > kLowestLogThreshold);
+        // ln(level) against the threshold exponent: the level is above
+        // exp(u) exactly when its logarithm is above u. Decided unless the
+        // two are within 1e-9 (both library functions are accurate to an ulp,
+        // far below that).
+        const double margin = 1e-9 * (1.0 - u);
+        const bool isAbove = mLogLevel[k] > u + margin;
+        const bool isBelow = mLogLevel[k] < u - margin;
+        mAbove[above] = k;
+        above += clear & isAbove;
+        mUndecided[undecided] = k;
+        undecided += !(clear & (isAbove | isBelow));
       }
-      mGain = mRisen < target ? mRisen : target;
     }
+    for (int j = 0; j < above; ++j) {
+      const int k = mAbove[j];
+      // The sum is the level here, and positive.
+      const double o = -(m[k] * mIntensity);
+      target[k] = Reduction(mIntensity == 0.0 ? mLevelLog(m[k]) : mLogLevel[k], o, m[k]);
+    }
+    for (int j = 0; j < undecided; ++j) target[mUndecided[j]] = LiteralTarget(m[mUndecided[j]]);
+  }
+
+  // Advances the ballistics by one frame toward target; returns the new gain.
+  double Follow(double target)
+  {
+    const double fallen = _mm_cvtsd_f64(_mm_max_sd(_mm_set_sd(mGain * mAttackFactor), _mm_set_sd(target)));
+    const double risen = _mm_cvtsd_f64(_mm_min_sd(_mm_set_sd(mGain / mReleaseFactor), _mm_set_sd(target)));
+    mGain = SelectScalar(_mm_cmpgt_sd(_mm_set_sd(mGain), _mm_set_sd(target)), fallen, risen);
     return mGain;
   }
 
   double Gain() const { return mGain; }
 
 private:
-  // level > exp(u), decided without exp where possible. A threshold that
-  // repeats (a steady intensity times a steady or zero level) is computed
-  // once; a new one is settled by the logarithm of the level, which the
-  // reduction needs anyway, unless the two are within 1e-9 (both functions
-  // are accurate to an ulp, far below that).
-  bool Above(double level, double u)
+  // 1 / 8.65617025, for deciding against the threshold only: within the
+  // decision margin, the rounding of this product cannot change a decision.
+  static constexpr double kInverseLevelScale = 1.0 / kLevelScale;
+
+  // Whether m (positive) exceeds the square root of its detector value by
+  // more than any rounding of the root, so that the level is m itself.
+  bool LevelIsSum(double m) const { return m * m > (m * mDetectorWeight) * (1.0 + 0x1p-40); }
+
+  // The reduced gain for a level above its threshold.
+  double Reduction(double logLevel, double o, double level)
   {
-    if (mThresholdExp.Holds(u)) return level > mThresholdExp.Last();
-    const bool repeated = Bits(u) == mLastThreshold;
-    mLastThreshold = Bits(u);
-    if (!repeated && u > kLowestLogThreshold) {
-      const double logLevel = mLevelLog(level);
-      const double margin = 1e-9 * (1.0 - u);
-      if (logLevel > u + margin) return true;
-      if (logLevel < u - margin) return false;
-    }
-    return level > mThresholdExp(u);
+    return mGainExp(((logLevel * kLevelScale - o) * mInvRatio + o) / kLevelScale) / level;
+  }
+
+  // The target gain step by step, for positive sums the work lists could not
+  // decide.
+  double LiteralTarget(double m)
+  {
+    const double o = -(std::fabs(m) * mIntensity);
+    const double t = mThresholdExp(o / kLevelScale);
+    const double c = m * mDetectorWeight;
+    const double level = m > std::sqrt(c) ? m : std::sqrt(c + mL * c);
+    return level > t ? Reduction(mLevelLog(level), o, level) : 1.0;
   }
 
   double mGain;
   double mIntensity;
-  // Last quotients, by the bits of their dividends (NaN bits never occur).
-  uint64_t mLastO = Bits(NAN);
-  double mU = NAN;
-  uint64_t mLastThreshold = Bits(NAN);
-  uint64_t mLastRiseFrom = Bits(NAN);
-  double mRisen = NAN;
   double mInvRatio, mL, mDetectorWeight, mAttackFactor, mReleaseFactor;
   Repeating<Exp> mThresholdExp, mGainExp;
   Repeating<Log> mLevelLog;
+  double mLogLevel[kStretch];
+  int mWork[kStretch], mAbove[kStretch], mUndecided[kStretch];
 };
 
 }  // namespace
@@ -419,7 +458,7 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   // smoother, indicators), which depends only on the raw inputs; then the
   // shifters; then the tangents of the cut-offs, with the blend; then the
   // coefficients and the filters.
-  double xL[kStretch], xR[kStretch];
+  double xL[kStretch], xR[kStretch], sum[kStretch], target[kStretch];
   uint64_t lastGain = Bits(NAN);
   double lastEnvCut = 0.0;
   double envCut[kStretch];
@@ -437,7 +476,11 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
     for (int k = 0; k < count; ++k) {
       xL[k] = Admit(inL[first + k]);
       xR[k] = Admit(inR[first + k]);
-      const double gain = envelope.Step(xR[k] + xL[k]);
+      sum[k] = xR[k] + xL[k];
+    }
+    envelope.Targets(sum, target, count);
+    for (int k = 0; k < count; ++k) {
+      const double gain = envelope.Follow(target[k]);
       if (Bits(gain) != lastGain) {
         lastGain = Bits(gain);
         lastEnvCut = LimitCutoff(frequency * gain / sr);
