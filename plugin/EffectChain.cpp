@@ -454,10 +454,10 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   CutoffTangent envTangent, seqTangentL, seqTangentR;
   PairCoefficients envNow = {}, seqNow = {};
 
-  // A stretch of frames at a time: first the control path (envelope, gate
-  // smoother, indicators), which depends only on the raw inputs; then the
-  // shifters; then the tangents of the cut-offs, with the blend; then the
-  // coefficients and the filters.
+  // A stretch of frames at a time: first the envelope's targets, which
+  // depend only on the raw inputs; then the ballistics, gate smoother,
+  // indicators and shifters; then the tangents of the cut-offs, with the
+  // blend; then the coefficients and the filters.
   double xL[kStretch], xR[kStretch], sum[kStretch], target[kStretch];
   uint64_t lastGain = Bits(NAN);
   double lastEnvCut = 0.0;
@@ -480,6 +480,14 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
     }
     envelope.Targets(sum, target, count);
     for (int k = 0; k < count; ++k) {
+      // The shifters share the loop with the ballistics, whose division
+      // chain leaves the other execution units idle.
+      if (lockstep) {
+        DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL[k], &sR[k]);
+      } else {
+        sL[k] = shifterLeft.ProcessWithRatio(xL[k], ratio);
+        sR[k] = shifterRight.ProcessWithRatio(xR[k], ratio);
+      }
       const double gain = envelope.Follow(target[k]);
       if (Bits(gain) != lastGain) {
         lastGain = Bits(gain);
@@ -503,18 +511,6 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
       }
     }
 
-    // The shifted samples on their own, so that the processor overlaps the
-    // long per-frame chains of many frames.
-    if (lockstep) {
-      for (int k = 0; k < count; ++k) {
-        DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL[k], &sR[k]);
-      }
-    } else {
-      for (int k = 0; k < count; ++k) {
-        sL[k] = shifterLeft.ProcessWithRatio(xL[k], ratio);
-        sR[k] = shifterRight.ProcessWithRatio(xR[k], ratio);
-      }
-    }
     // The tangents, with the blending of the shifted samples between them:
     // the library's tangent reads the floating-point status, which waits for
     // every operation still in flight, so the work placed there is short
