@@ -61,6 +61,31 @@ struct DelayPitchShifter
     return a.writeCounter == b.writeCounter && std::memcmp(&a.delay, &b.delay, sizeof a.delay) == 0;
   }
 
+  // The usual case, for a run of samples at one ratio: a ratio of 0.5 to 2
+  // (shifts of +-12 semitones) from a delay in [0, 1000) keeps the delay
+  // there, where its remainder is one exact subtraction, it is never -0 (so
+  // truncation is its floor) and no tap distance (below 2002) reaches the
+  // limit. The delays are then advanced one sample at a time with NextDelay,
+  // and the taps of many samples computed together by ProcessPairRun.
+  static bool Regular(const DelayPitchShifter& a, float ratio)
+  {
+    return ratio >= 0.5f && ratio <= 2.0f && a.delay >= 0.0f && a.delay < kTapSpacing;
+  }
+
+  static float NextDelay(float delay, float ratio)
+  {
+    const float t = ((delay + 1.0f) - ratio) + kTapSpacing;
+    return t >= 2.0f * kTapSpacing ? t - 2.0f * kTapSpacing : (t >= kTapSpacing ? t - kTapSpacing : t);
+  }
+
+  // Longest run ProcessPairRun takes.
+  static constexpr int kMaxRun = 64;
+
+  // ProcessPair for count (at most kMaxRun) samples of a regular lockstep
+  // pair, given the delays NextDelay produced for them.
+  static void ProcessPairRun(DelayPitchShifter& a, DelayPitchShifter& b, const double* xa, const double* xb,
+                             const float* delays, int count, double* ya, double* yb);
+
 private:
   // One sample's new delay, ring slots and weights.
   struct Step

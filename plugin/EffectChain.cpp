@@ -439,6 +439,10 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   double* outR = outputs[1];
   // Both shifters always get the same shift, so their delays move together.
   const bool lockstep = DelayPitchShifter::InLockstep(shifterLeft, shifterRight);
+  const bool regularShift = lockstep && DelayPitchShifter::Regular(shifterLeft, ratio);
+  float shiftDelay = shifterLeft.delay;
+  float shiftDelays[kStretch];
+  static_assert(kStretch <= DelayPitchShifter::kMaxRun, "a stretch is one run of the shifters");
 
   const Pair qPair = _mm_set1_pd(q);
   const Pair frequencyPair = _mm_set1_pd(frequency);
@@ -480,9 +484,13 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
     }
     envelope.Targets(sum, target, count);
     for (int k = 0; k < count; ++k) {
-      // The shifters share the loop with the ballistics, whose division
-      // chain leaves the other execution units idle.
-      if (lockstep) {
+      // The shifters' delays (or, unusually, the whole shifters) share the
+      // loop with the ballistics, whose division chain leaves the other
+      // execution units idle.
+      if (regularShift) {
+        shiftDelay = DelayPitchShifter::NextDelay(shiftDelay, ratio);
+        shiftDelays[k] = shiftDelay;
+      } else if (lockstep) {
         DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL[k], &sR[k]);
       } else {
         sL[k] = shifterLeft.ProcessWithRatio(xL[k], ratio);
@@ -511,6 +519,9 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
       }
     }
 
+    if (regularShift) {
+      DelayPitchShifter::ProcessPairRun(shifterLeft, shifterRight, xL, xR, shiftDelays, count, sL, sR);
+    }
     // The tangents, with the blending of the shifted samples between them:
     // the library's tangent reads the floating-point status, which waits for
     // every operation still in flight, so the work placed there is short

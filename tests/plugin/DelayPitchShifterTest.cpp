@@ -136,3 +136,37 @@ TEST(DelayPitchShifter, OctaveUpDoublesTheFrequency)
   EXPECT_GE(crossings, 31);
   EXPECT_LE(crossings, 33);
 }
+
+TEST(DelayPitchShifter, RunsOfAPairMatchSampleBySampleProcessing)
+{
+  std::mt19937 rng(kSeed + 3);
+  auto runL = std::make_unique<DelayPitchShifter>();
+  auto runR = std::make_unique<DelayPitchShifter>();
+  auto oneL = std::make_unique<DelayPitchShifter>();
+  auto oneR = std::make_unique<DelayPitchShifter>();
+  // Runs of every length up to the longest, across the counter's wrap, at
+  // shifts that take the delay through both of its wraps.
+  runL->writeCounter = runR->writeCounter = oneL->writeCounter = oneR->writeCounter = 0xFFFFF000u;
+  double xl[DelayPitchShifter::kMaxRun], xr[DelayPitchShifter::kMaxRun];
+  double yl[DelayPitchShifter::kMaxRun], yr[DelayPitchShifter::kMaxRun];
+  float delays[DelayPitchShifter::kMaxRun];
+  for (int round = 0; round < 400; ++round) {
+    const int count = 1 + round % DelayPitchShifter::kMaxRun;
+    const double semitones = round % 5 == 0 ? 12.0 : (round % 5 == 1 ? -12.0 : Noise(rng) * 12.0);
+    const float ratio = DelayPitchShifter::RatioFor(semitones);
+    ASSERT_TRUE(DelayPitchShifter::Regular(*runL, ratio)) << round;
+    float delay = runL->delay;
+    for (int k = 0; k < count; ++k) {
+      xl[k] = Noise(rng);
+      xr[k] = Noise(rng);
+      delays[k] = delay = DelayPitchShifter::NextDelay(delay, ratio);
+    }
+    DelayPitchShifter::ProcessPairRun(*runL, *runR, xl, xr, delays, count, yl, yr);
+    for (int k = 0; k < count; ++k) {
+      ASSERT_EQ(Bits(yl[k]), Bits(oneL->ProcessSample(xl[k], semitones))) << round << " sample " << k;
+      ASSERT_EQ(Bits(yr[k]), Bits(oneR->ProcessSample(xr[k], semitones))) << round << " sample " << k;
+    }
+    ASSERT_EQ(runL->delay, oneL->delay);
+    ASSERT_EQ(runR->writeCounter, oneR->writeCounter);
+  }
+}
