@@ -463,6 +463,7 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   // indicators and shifters; then the tangents of the cut-offs, with the
   // blend; then the coefficients and the filters.
   double xL[kStretch], xR[kStretch], sum[kStretch], target[kStretch];
+  double reductionAt[kStretch], gateAt[kStretch];
   uint64_t lastGain = Bits(NAN);
   double lastEnvCut = 0.0;
   double envCut[kStretch];
@@ -510,12 +511,19 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
       seqCut[k] = Select(_mm_cmpgt_pd(cut, limitPair), limitPair, cut);
 
       if (editor) {
-        reduction = MeterStep(reduction, std::fabs(1.0 - gain), meterFactor);
-        reductionMeter.store(reduction, std::memory_order_relaxed);
-        if (showReduction) editor->TakePlugValueAt(reductionMeterControl, reduction);
-        gateShown = MeterStep(gateShown, gateLevel, meterFactor);
-        gateMeter.store(gateShown, std::memory_order_relaxed);
-        if (showGate) editor->TakePlugValueAt(gateMeterControl, gateShown);
+        reductionAt[k] = reduction = MeterStep(reduction, std::fabs(1.0 - gain), meterFactor);
+        gateAt[k] = gateShown = MeterStep(gateShown, gateLevel, meterFactor);
+      }
+    }
+    // The indicator values of every frame go to their controls after the
+    // loop: a call through the editor may change any register, and would
+    // make the loop above save and restore its whole state on every frame.
+    if (editor) {
+      reductionMeter.store(reduction, std::memory_order_relaxed);
+      gateMeter.store(gateShown, std::memory_order_relaxed);
+      for (int k = 0; k < count; ++k) {
+        if (showReduction) editor->TakePlugValueAt(reductionMeterControl, reductionAt[k]);
+        if (showGate) editor->TakePlugValueAt(gateMeterControl, gateAt[k]);
       }
     }
 
