@@ -485,17 +485,11 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
     }
     envelope.Targets(sum, target, count);
     for (int k = 0; k < count; ++k) {
-      // The shifters' delays (or, unusually, the whole shifters) share the
-      // loop with the ballistics, whose division chain leaves the other
-      // execution units idle.
+      // The shifters' delays share the loop with the ballistics, whose
+      // division chain leaves the other execution units idle.
       if (regularShift) {
         shiftDelay = DelayPitchShifter::NextDelay(shiftDelay, ratio);
         shiftDelays[k] = shiftDelay;
-      } else if (lockstep) {
-        DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL[k], &sR[k]);
-      } else {
-        sL[k] = shifterLeft.ProcessWithRatio(xL[k], ratio);
-        sR[k] = shifterRight.ProcessWithRatio(xR[k], ratio);
       }
       const double gain = envelope.Follow(target[k]);
       if (Bits(gain) != lastGain) {
@@ -529,6 +523,15 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
 
     if (regularShift) {
       DelayPitchShifter::ProcessPairRun(shifterLeft, shifterRight, xL, xR, shiftDelays, count, sL, sR);
+    } else if (lockstep) {
+      for (int k = 0; k < count; ++k) {
+        DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL[k], &sR[k]);
+      }
+    } else {
+      for (int k = 0; k < count; ++k) {
+        sL[k] = shifterLeft.ProcessWithRatio(xL[k], ratio);
+        sR[k] = shifterRight.ProcessWithRatio(xR[k], ratio);
+      }
     }
     // The tangents, with the blending of the shifted samples between them:
     // the library's tangent reads the floating-point status, which waits for
