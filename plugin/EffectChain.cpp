@@ -460,8 +460,9 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
 
   // A stretch of frames at a time: first the envelope's targets, which
   // depend only on the raw inputs; then the ballistics, gate smoother,
-  // indicators and shifters; then the tangents of the cut-offs, with the
-  // blend; then the coefficients and the filters.
+  // indicators and the shifters' delays; then the shifters' taps; then the
+  // tangents of the cut-offs, with the blend; then the coefficients and the
+  // filters.
   double xL[kStretch], xR[kStretch], sum[kStretch], target[kStretch];
   double reductionAt[kStretch], gateAt[kStretch];
   uint64_t lastGain = Bits(NAN);
@@ -552,9 +553,11 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
       if (envNew[k]) envNow = LowPassPair(_mm_set1_pd(envK[k]), qPair);
       if (seqNew[k]) seqNow = LowPassPair(_mm_loadh_pd(_mm_load_sd(&seqKL[k]), &seqKR[k]), qPair);
       const Pair y = blended[k];
-      const Pair e = RoundToFloat(FilterPair(envZ1, envZ2, envNow, y));
-      const Pair qv = RoundToFloat(FilterPair(seqZ1, seqZ2, seqNow, y));
-      const Pair out = _mm_mul_pd(sequenceHeard ? qv : e, gainPair);
+      const Pair e = FilterPair(envZ1, envZ2, envNow, y);
+      const Pair qv = FilterPair(seqZ1, seqZ2, seqNow, y);
+      // Only the heard path's result is rounded; the memories keep full
+      // precision either way.
+      const Pair out = _mm_mul_pd(RoundToFloat(sequenceHeard ? qv : e), gainPair);
       const int i = first + k;
       _mm_storel_pd(&outL[i], out);
       _mm_storeh_pd(&outR[i], out);
