@@ -251,8 +251,6 @@ void Configure(BiquadSection& s, double cutoff, double q, const PairCoefficients
   s.b2 = pick(c.b2);
 }
 
-double LimitCutoff(double fraction) { return fraction > kMaxCutoffFraction ? kMaxCutoffFraction : fraction; }
-
 // Samples that are not numbers within single-precision range (the shifters'
 // rings cannot hold them) count as silence; they would otherwise leave the
 // filters, the envelope and the meters at NaN for good.
@@ -465,9 +463,7 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   // filters.
   double xL[kStretch], xR[kStretch], sum[kStretch], target[kStretch];
   double reductionAt[kStretch], gateAt[kStretch];
-  uint64_t lastGain = Bits(NAN);
-  double lastEnvCut = 0.0;
-  double envCut[kStretch];
+  double envCut[kStretch], gains[kStretch];
   Pair seqCut[kStretch];
   bool envNew[kStretch], seqNew[kStretch];
   // Tangents are kept per lane: a pair built from two separate 8-byte stores
@@ -493,11 +489,7 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
         shiftDelays[k] = shiftDelay;
       }
       const double gain = envelope.Follow(target[k]);
-      if (Bits(gain) != lastGain) {
-        lastGain = Bits(gain);
-        lastEnvCut = LimitCutoff(frequency * gain / sr);
-      }
-      envCut[k] = lastEnvCut;
+      gains[k] = gain;
       // The gate smoother steps twice per frame, once for each sequence
       // section.
       const double once = h * smoother + gateStep;
@@ -509,6 +501,14 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
         reductionAt[k] = reduction = MeterStep(reduction, std::fabs(1.0 - gain), meterFactor);
         gateAt[k] = gateShown = MeterStep(gateShown, gateLevel, meterFactor);
       }
+    }
+    // The envelope sections' cut-offs, two frames at a time.
+    for (int k = 0; k < count; k += 2) {
+      const int next = k + 1 < count ? k + 1 : k;
+      const Pair cut = _mm_div_pd(_mm_mul_pd(frequencyPair, _mm_loadh_pd(_mm_load_sd(&gains[k]), &gains[next])), srPair);
+      const Pair limited = Select(_mm_cmpgt_pd(cut, limitPair), limitPair, cut);
+      _mm_store_sd(&envCut[k], limited);
+      _mm_storeh_pd(&envCut[next], limited);
     }
     // The indicator values of every frame go to their controls after the
     // loop: a call through the editor may change any register, and would
@@ -567,6 +567,7 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
   // The sections end configured for the block's last frame.
   const double lastSeqL = Left(seqCut[(frames - 1) % kStretch]);
   const double lastSeqR = Right(seqCut[(frames - 1) % kStretch]);
+  const double lastEnvCut = envCut[(frames - 1) % kStretch];
   Configure(envelopeFilterLeft, lastEnvCut, q, envNow, 0);
   Configure(envelopeFilterRight, lastEnvCut, q, envNow, 1);
   Configure(sequenceFilterLeft, lastSeqL, q, seqNow, 0);
