@@ -135,10 +135,11 @@ double Right(Pair p) { return _mm_cvtsd_f64(_mm_unpackhi_pd(p, p)); }
 // Rounds both lanes to single precision and back.
 Pair RoundToFloat(Pair p) { return _mm_cvtps_pd(_mm_cvtpd_ps(p)); }
 
-// The coefficients of two sections for one frame.
+// The coefficients of two low-pass sections for one frame; their a2 equals
+// a0.
 struct PairCoefficients
 {
-  Pair a0, a1, a2, b1, b2;
+  Pair a0, a1, b1, b2;
 };
 
 // BiquadSection::ComputeLowPassWith on two lanes.
@@ -152,18 +153,18 @@ PairCoefficients LowPassPair(Pair k, Pair q)
   PairCoefficients c;
   c.a0 = _mm_mul_pd(kk, n);
   c.a1 = _mm_mul_pd(two, c.a0);
-  c.a2 = c.a0;
   c.b1 = _mm_mul_pd(_mm_mul_pd(two, _mm_sub_pd(kk, one)), n);
   c.b2 = _mm_mul_pd(_mm_add_pd(_mm_sub_pd(one, kq), kk), n);
   return c;
 }
 
-// BiquadSection::ProcessSample on two lanes of memory.
+// BiquadSection::ProcessSample on two lanes of memory (a2 * x is a0 * x).
 Pair FilterPair(Pair& z1, Pair& z2, const PairCoefficients& c, Pair x)
 {
-  const Pair out = _mm_add_pd(_mm_mul_pd(c.a0, x), z1);
+  const Pair a0x = _mm_mul_pd(c.a0, x);
+  const Pair out = _mm_add_pd(a0x, z1);
   z1 = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(c.a1, x), z2), _mm_mul_pd(c.b1, out));
-  z2 = _mm_sub_pd(_mm_mul_pd(c.a2, x), _mm_mul_pd(c.b2, out));
+  z2 = _mm_sub_pd(a0x, _mm_mul_pd(c.b2, out));
   return out;
 }
 
@@ -246,7 +247,7 @@ void Configure(BiquadSection& s, double cutoff, double q, const PairCoefficients
   s.gainDb = kSectionGainDb;
   s.a0 = pick(c.a0);
   s.a1 = pick(c.a1);
-  s.a2 = pick(c.a2);
+  s.a2 = pick(c.a0);
   s.b1 = pick(c.b1);
   s.b2 = pick(c.b2);
 }
