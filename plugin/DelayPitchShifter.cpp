@@ -28,7 +28,7 @@ void DelayPitchShifter::ProcessPairRun(DelayPitchShifter& a, DelayPitchShifter& 
   const __m128 spacing = _mm_set1_ps(kTapSpacing);
   const __m128 fadeScale = _mm_set1_ps(0.01f);
   const __m128i mask = _mm_set1_epi32(static_cast<int>(kRingMask));
-  const __m128i ones = _mm_set1_epi32(1);
+  const __m128i farther = _mm_set1_epi32(1);  // the far tap of each pair, one slot back
   for (int g = 0; g < count; g += 4) {
     const int n = count - g < 4 ? count - g : 4;
     const float* at = delays + g;
@@ -52,9 +52,9 @@ void DelayPitchShifter::ProcessPairRun(DelayPitchShifter& a, DelayPitchShifter& 
     const __m128i near0 = _mm_sub_epi32(c, i0);
     const __m128i near1 = _mm_sub_epi32(c, i1);
     _mm_store_si128(reinterpret_cast<__m128i*>(slot[0]), _mm_and_si128(near0, mask));
-    _mm_store_si128(reinterpret_cast<__m128i*>(slot[1]), _mm_and_si128(_mm_sub_epi32(near0, ones), mask));
+    _mm_store_si128(reinterpret_cast<__m128i*>(slot[1]), _mm_and_si128(_mm_sub_epi32(near0, farther), mask));
     _mm_store_si128(reinterpret_cast<__m128i*>(slot[2]), _mm_and_si128(near1, mask));
-    _mm_store_si128(reinterpret_cast<__m128i*>(slot[3]), _mm_and_si128(_mm_sub_epi32(near1, ones), mask));
+    _mm_store_si128(reinterpret_cast<__m128i*>(slot[3]), _mm_and_si128(_mm_sub_epi32(near1, farther), mask));
     DelayPitchShifter* shifters[2] = {&a, &b};
     double* outs[2] = {ya + g, yb + g};
     for (int ch = 0; ch < 2; ++ch) {

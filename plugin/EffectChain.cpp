@@ -290,7 +290,8 @@ public:
     mReleaseFactor = release != 0.0 ? std::exp(-1.0 / (sr * release)) : 0.0;
   }
 
-  // Target gains for count frames of summed input m (count <= kStretch).
+  // Target gains for count frames of summed input m; count is at most
+  // kStretch, the size of the work lists.
   void Targets(const double* m, double* target, int count)
   {
     // A silent or negative sum asks for no reduction: its level is 0 or not a
