@@ -115,7 +115,6 @@ public:
     return mValue;
   }
   bool Holds(double x) const { return mHave && Bits(x) == mArg; }
-  double Last() const { return mValue; }
 
 private:
   bool mHave = false;

@@ -91,6 +91,13 @@ std::unique_ptr<Vexa> MakePlug(const Setting& s)
   return plug;
 }
 
+std::unique_ptr<reference::Effect> MakeReference(const Setting& s)
+{
+  auto ref = std::make_unique<reference::Effect>();
+  for (int i = 0; i < kNumVexaParams; ++i) ref->SetParameter(i, s.v[i]);
+  return ref;
+}
+
 void Report(benchmark::State& state)
 {
   const double frames = static_cast<double>(state.iterations()) * kBlock;
@@ -139,8 +146,7 @@ void Hosted(benchmark::State& state, const Setting* setting, const TestSignal* s
 // The plain transcription over the same samples, same environment.
 void Literal(benchmark::State& state, const Setting* setting, const TestSignal* signal)
 {
-  auto ref = std::make_unique<reference::Effect>();
-  for (int i = 0; i < kNumVexaParams; ++i) ref->SetParameter(i, setting->v[i]);
+  auto ref = MakeReference(*setting);
   const TestSignal& sig = *signal;
   std::vector<double> outL(kBlock), outR(kBlock);
   size_t block = 0;
@@ -163,8 +169,7 @@ void SideBySide(benchmark::State& state, const Setting* setting, const TestSigna
 {
   using Clock = std::chrono::steady_clock;
   auto plug = MakePlug(*setting);
-  auto ref = std::make_unique<reference::Effect>();
-  for (int i = 0; i < kNumVexaParams; ++i) ref->SetParameter(i, setting->v[i]);
+  auto ref = MakeReference(*setting);
   const TestSignal& sig = *signal;
   std::vector<double> outL(kBlock), outR(kBlock);
   size_t block = 0;
