@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "core/TextNumber.h"
+#include "base/TextNumber.h"
 
 void CopyText(char* dst, const char* src, int size)
 {

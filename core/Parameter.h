@@ -1,7 +1,7 @@
 #pragma once
 // One automatable parameter: value, range, step, shape, texts and display.
 
-#include "core/GrowBuffer.h"
+#include "base/GrowBuffer.h"
 
 enum ParamKind : int
 {

@@ -2,8 +2,8 @@
 // The host-independent core of one plug-in instance.
 
 #include "core/EditorLink.h"
-#include "core/GrowBuffer.h"
-#include "core/Lock.h"
+#include "base/GrowBuffer.h"
+#include "base/Lock.h"
 #include "core/Parameter.h"
 #include "core/StateChunk.h"
 

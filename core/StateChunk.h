@@ -2,7 +2,7 @@
 // The byte stream in which plug-in state travels: little-endian numbers,
 // length-prefixed texts, no padding.
 
-#include "core/GrowBuffer.h"
+#include "base/GrowBuffer.h"
 
 constexpr int kChunkMagic = 0x70666674;
 constexpr int kChunkVersion = 0x00010000;

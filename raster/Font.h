@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "core/GrowBuffer.h"
+#include "base/GrowBuffer.h"
 #include "raster/Bitmap.h"
 #include "raster/Blit.h"
 #include "raster/NativeText.h"

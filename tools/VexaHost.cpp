@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/TextNumber.h"
+#include "base/TextNumber.h"
 #include "tools/AudioFile.h"
 #include "tools/FileBytes.h"
 #include "tools/HostedPlugin.h"

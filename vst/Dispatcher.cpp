@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "core/Parameter.h"
-#include "core/TextNumber.h"
+#include "base/TextNumber.h"
 #include "vst/PlugVST.h"
 
 namespace {

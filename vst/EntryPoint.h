@@ -1,7 +1,7 @@
 #pragma once
 // The library's entry point: VSTPluginMain (also exported as "main").
 
-#include "core/Lock.h"
+#include "base/Lock.h"
 #include "vst/PlugVST.h"
 
 // Builds one instance of the effect per call; returns its record or null.

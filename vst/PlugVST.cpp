@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/TextNumber.h"
+#include "base/TextNumber.h"
 #include "vst/EntryPoint.h"
 #include "vst/HostKind.h"
 

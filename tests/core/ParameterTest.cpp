@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/Parameter.h"
-#include "core/TextNumber.h"
+#include "base/TextNumber.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // ILock on POSIX systems: a recursive mutex.
-#include "core/Lock.h"
+#include "base/Lock.h"
 
 #include <mutex>
 

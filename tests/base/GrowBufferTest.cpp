@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "core/GrowBuffer.h"
+#include "base/GrowBuffer.h"
 
 TEST(GrowBuffer, AllocationFollowsGranularityRules)
 {

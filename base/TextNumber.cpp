@@ -1,4 +1,4 @@
-#include "core/TextNumber.h"
+#include "base/TextNumber.h"
 
 #include <charconv>
 #include <climits>

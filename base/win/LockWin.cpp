@@ -1,5 +1,5 @@
 // ILock on Windows: a critical section (recursive by nature).
-#include "core/Lock.h"
+#include "base/Lock.h"
 
 #include <windows.h>
 
