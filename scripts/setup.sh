@@ -11,6 +11,7 @@ NATIVE_PKGS=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64
   wine wine64 wine32:i386 xvfb xauth x11-utils
   dpkg-dev
+  python3-cairo fonts-inter fontconfig
 )
 
 missing=()
