@@ -13,7 +13,8 @@ import sys
 
 import cairo
 
-import layout as L
+sys.dont_write_bytecode = True  # keep the source tree clean
+import layout as L  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
@@ -48,6 +49,10 @@ INSET = "#0C0E11"
 KNOB_LIGHT = "#4D5563"
 KNOB_DARK = "#262A32"
 KNOB_CAP = "#353B45"
+KNOB_CAP_LIGHT = "#3F4651"
+LED_OFF = "#16191E"
+BEZEL_DARK = "#07080A"
+BEZEL_LIGHT = "#4A515C"
 TRACK = "#0E1014"
 POINTER = "#F4F6F9"
 
@@ -194,6 +199,7 @@ def draw_envelope_title(ctx):
 
 
 RANGE_GAP = 5  # least distance of a range text from the knob's axis
+RANGE_SIZE = 8.5
 
 
 def draw_knob_texts(ctx):
@@ -202,12 +208,12 @@ def draw_knob_texts(ctx):
     for control, name, low, high in KNOB_TEXTS:
         cx = control.centre_x
         end = KNOB_ARC_RADIUS * math.sin(math.radians(KNOB_SWEEP))
-        set_font(ctx, SMALL, 8)
+        set_font(ctx, SMALL, RANGE_SIZE)
         half_low, half_high = text_width(ctx, low, 0) / 2, text_width(ctx, high, 0) / 2
         low_x = min(cx - end, cx - RANGE_GAP - half_low)
         high_x = max(cx + end, cx + RANGE_GAP + half_high)
-        text(ctx, low, low_x, RANGE_BASELINE, SMALL, 8, TEXT_DIM, align="centre")
-        text(ctx, high, high_x, RANGE_BASELINE, SMALL, 8, TEXT_DIM, align="centre")
+        text(ctx, low, low_x, RANGE_BASELINE, SMALL, RANGE_SIZE, TEXT_DIM, align="centre")
+        text(ctx, high, high_x, RANGE_BASELINE, SMALL, RANGE_SIZE, TEXT_DIM, align="centre")
         text(ctx, name, cx, NAME_BASELINE, LABEL, 9.5, TEXT, align="centre", tracking=1.3)
 
 
@@ -281,8 +287,12 @@ def draw_knob(ctx, width, t, bipolar):
     ctx.set_source(body)
     ctx.arc(cx, cy, KNOB_BODY_RADIUS, 0, 2 * math.pi)
     ctx.fill()
+    ctx.set_line_width(1)
+    ctx.set_source_rgba(0, 0, 0, 0.6)
+    ctx.arc(cx, cy, KNOB_BODY_RADIUS - 0.5, 0, 2 * math.pi)
+    ctx.stroke()
     cap = cairo.RadialGradient(cx, cy - 6, 2, cx, cy, KNOB_BODY_RADIUS - 3)
-    cap.add_color_stop_rgba(0, *rgb("#3F4651"))
+    cap.add_color_stop_rgba(0, *rgb(KNOB_CAP_LIGHT))
     cap.add_color_stop_rgba(1, *rgb(KNOB_CAP))
     ctx.set_source(cap)
     ctx.arc(cx, cy, KNOB_BODY_RADIUS - 3, 0, 2 * math.pi)
@@ -308,7 +318,7 @@ def mix(a, b, t):
 def draw_led(ctx, t, colour):
     cx = cy = L.LED_SIZE / 2.0
     lit = rgb(colour)
-    dark = mix(rgb("#16191E"), lit, 0.22)
+    dark = mix(rgb(LED_OFF), lit, 0.22)
     # Halo, growing with the level.
     halo = cairo.RadialGradient(cx, cy, LED_LENS_RADIUS, cx, cy, L.LED_SIZE / 2.0)
     halo.add_color_stop_rgba(0, lit[0], lit[1], lit[2], 0.42 * t)
@@ -318,14 +328,14 @@ def draw_led(ctx, t, colour):
     ctx.fill()
     # Bezel.
     bezel = cairo.LinearGradient(0, cy - LED_BEZEL_RADIUS, 0, cy + LED_BEZEL_RADIUS)
-    bezel.add_color_stop_rgba(0, *rgb("#07080A"))
-    bezel.add_color_stop_rgba(1, *rgb("#4A515C"))
+    bezel.add_color_stop_rgba(0, *rgb(BEZEL_DARK))
+    bezel.add_color_stop_rgba(1, *rgb(BEZEL_LIGHT))
     ctx.set_source(bezel)
     ctx.arc(cx, cy, LED_BEZEL_RADIUS, 0, 2 * math.pi)
     ctx.fill()
     # Lens: dark glass to full colour, with a hot centre when lit.
     lens = cairo.RadialGradient(cx, cy - 1, 0.5, cx, cy, LED_LENS_RADIUS)
-    centre = mix(mix(dark, lit, t), (1, 1, 1, 1), 0.55 * t)
+    centre = mix(mix(dark, lit, t), (1, 1, 1, 1), 0.5 * t * t)
     edge = mix(mix(dark, lit, t), (0, 0, 0, 1), 0.25)
     lens.add_color_stop_rgba(0, *centre)
     lens.add_color_stop_rgba(1, *edge)

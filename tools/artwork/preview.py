@@ -6,10 +6,12 @@ build/artwork/preview.png (and a copy at twice the size)."""
 
 import argparse
 import os
+import sys
 
 import cairo
 
-import layout as L
+sys.dont_write_bytecode = True  # keep the source tree clean
+import layout as L  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
