@@ -117,6 +117,12 @@ const char* IParameter::UnitLabel() const
   return (e && e->text[0]) ? "" : mLabel;
 }
 
+const char* IParameter::DisplayTextFor(int value) const
+{
+  const IDisplayText* e = EntryFor(value);
+  return e ? e->text : "";
+}
+
 bool IParameter::LookupDisplayText(const char* text, double* value) const
 {
   if (!text) return false;

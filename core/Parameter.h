@@ -70,6 +70,8 @@ public:
   const char* UnitLabel() const;
   // The value of the first entry whose text equals text, exactly.
   bool LookupDisplayText(const char* text, double* value) const;
+  // The display text of value, or "" when it has none.
+  const char* DisplayTextFor(int value) const;
   int DisplayTextCount() const { return mDisplayTexts.Size() / static_cast<int>(sizeof(IDisplayText)); }
 
 private:

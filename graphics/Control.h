@@ -69,6 +69,8 @@ public:
   virtual void MarkDirty(bool pushToPlug);                                 // 16
   // After a paint: dirty becomes the pending-redraw flag, which is cleared.
   virtual void MarkClean();                                                // 17
+  // Dirty, or a redraw is pending: a value that lands while a paint runs is
+  // drawn on a later tick.
   virtual bool NeedsRedraw();                                              // 18
   virtual void TakePlugAuxValue(int position, double value);               // 20
 
@@ -147,5 +149,6 @@ private:
   bool mDoubleClickAsClick = false;
   bool mHoverWhileDisabled = false;
   IBlendSpec mBlend;
+  float mWeight;  // the blend weight while enabled
   IGrowString mTooltip;
 };

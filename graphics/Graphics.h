@@ -184,3 +184,7 @@ private:
   bool mTooltips = false;
   IControl* mKeyCatcher = nullptr;
 };
+
+// A plain value of p as the controls see it: limited to p's range, then
+// mapped through its shape (the parameter's own normalized mapping).
+double NormalizedValue(const IParameter& p, double value);
