@@ -3,6 +3,7 @@
 option(VEXA_WERROR "Treat warnings as errors" ON)
 option(VEXA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(VEXA_FUZZ "Build the libFuzzer targets (clang only)" OFF)
+option(VEXA_TSAN "Build with ThreadSanitizer; only the threaded tests are built" OFF)
 
 set(CMAKE_CXX_STANDARD 17)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
@@ -36,6 +37,11 @@ endif()
 if(VEXA_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(VEXA_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
 endif()
 
 if(VEXA_FUZZ)

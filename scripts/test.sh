@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Sets up, builds every target and runs every test: the native suite, the
 # Windows suites under Wine (32- and 64-bit), the sanitizer build with the
-# fuzz targets. Prints one summary line at the end.
+# fuzz targets and the ThreadSanitizer build with the threaded tests. Prints
+# one summary line at the end.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 start=$(date +%s)
 vexa_setup || exit 1
-vexa_build linux win32 win64 sanitize || exit 1
+# The Windows builds run a test-image maker under Wine while they build.
 vexa_wine_prefix
+vexa_build linux win32 win64 sanitize tsan || exit 1
 vexa_start_display
 trap vexa_stop_display EXIT
 
 passed=0 failed=0
-for preset in linux win32 win64 sanitize; do
+for preset in linux win32 win64 sanitize tsan; do
   echo "== test $preset"
   log=$VEXA_ROOT/build/$preset/ctest.log
   ctest --test-dir "$VEXA_ROOT/build/$preset" --output-on-failure -j"$(nproc)" 2>&1 | tee "$log"
