@@ -1,5 +1,7 @@
 #include "raster/Blit.h"
 
+#include <emmintrin.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -145,7 +147,39 @@ void BlitSourceAlpha(const Block& k, int W)
   });
 }
 
-void BlitBlock(const Block& k, float alpha, BlendMode mode)
+// Source-alpha copy at full weight, four pixels at a time where all four
+// are opaque (copied as they are) or all transparent (skipped), pixel by
+// pixel elsewhere: film strips are mostly one or the other. Source and
+// destination must not share memory.
+void CopySourceAlphaFull(const Block& k)
+{
+  constexpr int kLanes = 4;
+  constexpr int kAllLanes = 0xFFFF;
+  const __m128i opaque = _mm_set1_epi32(255);
+  const __m128i clear = _mm_setzero_si128();
+  PixelValue* d = k.dst;
+  const PixelValue* s = k.src;
+  for (int y = 0; y < k.height; ++y, d += k.dstStep, s += k.srcStep) {
+    int x = 0;
+    for (; x + kLanes <= k.width; x += kLanes) {
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
+      const __m128i a = _mm_srli_epi32(p, 24);
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, opaque)) == kAllLanes) {
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), p);
+        continue;
+      }
+      if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, clear)) == kAllLanes) continue;
+      for (int i = x; i < x + kLanes; ++i) {
+        blend::CopySourceAlpha(d + i, blend::R(s[i]), blend::G(s[i]), blend::B(s[i]), blend::A(s[i]), 256);
+      }
+    }
+    for (; x < k.width; ++x) {
+      blend::CopySourceAlpha(d + x, blend::R(s[x]), blend::G(s[x]), blend::B(s[x]), blend::A(s[x]), 256);
+    }
+  }
+}
+
+void BlitBlock(const Block& k, float alpha, BlendMode mode, bool separate)
 {
   const int op = mode & BlendOperatorMask;
   if (op >= 0xF0) {
@@ -192,6 +226,10 @@ void BlitBlock(const Block& k, float alpha, BlendMode mode)
   }
   switch (op) {
     case 0:
+      if (W == 256 && separate) {
+        CopySourceAlphaFull(k);
+        return;
+      }
       ForEachPixel(k, [W](PixelValue* d, PixelValue s) {
         blend::CopySourceAlpha(d, blend::R(s), blend::G(s), blend::B(s), blend::A(s), W);
       });
@@ -253,7 +291,7 @@ void BlitBitmap(LICE_IBitmap* dest, LICE_IBitmap* src, int dstX, int dstY, const
   k.dstStep = LICE_RowStep(dest);
   k.src = LICE_RowAddress(src, static_cast<int>(sy)) + sx;
   k.srcStep = LICE_RowStep(src);
-  BlitBlock(k, alpha, mode & (BlendOperatorMask | SourceAlphaFlag));
+  BlitBlock(k, alpha, mode & (BlendOperatorMask | SourceAlphaFlag), dest != src);
 }
 
 namespace

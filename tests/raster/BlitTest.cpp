@@ -259,6 +259,39 @@ TEST(Blit, EveryOperatorMatchesPerPixelReference)
   }
 }
 
+TEST(Blit, SourceAlphaRunsMatchPerPixelReference)
+{
+  // Film strips: runs of opaque and of transparent pixels with soft edges
+  // between them, at every offset against groups of four.
+  const uint32_t seed = Seed();
+  std::mt19937 rng(seed);
+  constexpr int kW = 37, kH = 24;
+  for (float alpha : {1.0f, 0.25f}) {
+    LICE_MemBitmap src(kW, kH, 3), dst(kW, kH, 3), before(kW, kH, 3);
+    for (int y = 0; y < kH; ++y) {
+      int run = 0, kind = 0;
+      for (int x = 0; x < kW; ++x) {
+        if (run-- <= 0) {
+          run = int(rng() % 9);
+          kind = int(rng() % 3);
+        }
+        const PixelValue colour = RandomPixel(rng) & 0x00FFFFFFu;
+        const PixelValue a = kind == 0 ? 0u : (kind == 1 ? 255u : (rng() & 255));
+        At(src, x, y) = colour | (a << 24);
+        At(dst, x, y) = RandomPixel(rng);
+      }
+    }
+    BlitBitmap(&before, &dst, 0, 0, nullptr, 1.0f, 0);
+    BlitBitmap(&dst, &src, 0, 0, nullptr, alpha, 0x10000);
+    for (int y = 0; y < kH; ++y) {
+      for (int x = 0; x < kW; ++x) {
+        ASSERT_EQ(At(dst, x, y), RefBlitPixel(At(before, x, y), At(src, x, y), 0x10000, alpha))
+            << "at " << x << "," << y << " alpha " << alpha << " seed " << seed;
+      }
+    }
+  }
+}
+
 TEST(Fill, EveryOperatorMatchesPerPixelReference)
 {
   const uint32_t seed = Seed();
