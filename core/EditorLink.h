@@ -24,4 +24,10 @@ public:
   // one control (audio thread, instance lock held, no editor lock).
   virtual int ControlCount() const = 0;
   virtual void TakePlugValueAt(int controlIndex, double value) = 0;
+  // A run of values for one control, oldest first: the same as
+  // TakePlugValueAt with each in turn, in one call. Same thread and lock.
+  virtual void TakePlugValuesAt(int controlIndex, const double* values, int count)
+  {
+    for (int i = 0; i < count; ++i) TakePlugValueAt(controlIndex, values[i]);
+  }
 };

@@ -65,6 +65,27 @@ void IControl::TakePlugValue(double value)
   SetRedrawPending();
 }
 
+void IControl::TakePlugValueRun(const double* values, int count)
+{
+  if (!values) return;
+  // Until a default is held (a negative value is no default), one by one.
+  while (count > 0 && mDefault.load(std::memory_order_relaxed) < 0.0) {
+    TakePlugValue(values[0]);
+    ++values;
+    --count;
+  }
+  if (count <= 0) return;
+  // Each call in turn would change the control exactly when some value
+  // differs from the value it holds now, and would end with the last one.
+  const double current = mValue.load(std::memory_order_relaxed);
+  bool changed = false;
+  for (int i = 0; i < count; ++i) changed |= values[i] != current;
+  if (!changed) return;
+  mValue.store(values[count - 1], std::memory_order_relaxed);
+  MarkDirty(false);
+  SetRedrawPending();
+}
+
 void IControl::TakeUserValue(double value)
 {
   if (Value() == value) return;

@@ -73,6 +73,11 @@ public:
   // drawn on a later tick.
   virtual bool NeedsRedraw();                                              // 18
   virtual void TakePlugAuxValue(int position, double value);               // 20
+  // A run of values from the core, oldest first: ends as TakePlugValue with
+  // each in turn would (value, default, flags), comparing each value once.
+  // A control that changes TakePlugValue should change this too. Same
+  // threads as TakePlugValue.
+  virtual void TakePlugValueRun(const double* values, int count);
 
   IControl(const IControl&) = delete;
   IControl& operator=(const IControl&) = delete;

@@ -188,6 +188,11 @@ void IGraphics::TakePlugValueAt(int controlIndex, double value)
   if (IControl* c = mControls.Get(controlIndex)) c->TakePlugValue(value);
 }
 
+void IGraphics::TakePlugValuesAt(int controlIndex, const double* values, int count)
+{
+  if (IControl* c = mControls.Get(controlIndex)) c->TakePlugValueRun(values, count);
+}
+
 int IGraphics::AttachControl(IControl* control)
 {
   if (!control) return -1;

@@ -88,6 +88,7 @@ public:
   int ControlCount() const override { return mControls.Count(); }
   // Audio thread, instance lock held, no editor lock.
   void TakePlugValueAt(int controlIndex, double value) override;
+  void TakePlugValuesAt(int controlIndex, const double* values, int count) override;
 
   // Building the control list (before AttachEditor; window thread). The
   // editor takes ownership; the result is the control's list index, or -1

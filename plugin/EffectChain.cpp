@@ -512,15 +512,14 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
       _mm_storeh_pd(&envCut[next], limited);
     }
     // The indicator values of every frame go to their controls after the
-    // loop: a call through the editor may change any register, and would
-    // make the loop above save and restore its whole state on every frame.
+    // loop, one run per indicator: a call through the editor may change any
+    // register, and would make the loop above save and restore its whole
+    // state on every frame.
     if (editor) {
       reductionMeter.store(reduction, std::memory_order_relaxed);
       gateMeter.store(gateShown, std::memory_order_relaxed);
-      for (int k = 0; k < count; ++k) {
-        if (showReduction) editor->TakePlugValueAt(reductionMeterControl, reductionAt[k]);
-        if (showGate) editor->TakePlugValueAt(gateMeterControl, gateAt[k]);
-      }
+      if (showReduction) editor->TakePlugValuesAt(reductionMeterControl, reductionAt, count);
+      if (showGate) editor->TakePlugValuesAt(gateMeterControl, gateAt, count);
     }
 
     if (regularShift) {

@@ -4,7 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <random>
+#include <string>
+#include <vector>
 
 #include "tests/graphics/EditorRig.h"
 
@@ -43,6 +47,8 @@ struct KnobRig : EditorRig
   std::unique_ptr<LICE_MemBitmap> strip;
   IKnobMultiControl* knob;
 };
+
+bool Same(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 
 }  // namespace
 
@@ -89,6 +95,33 @@ TEST(ControlValues, ValuesAreLimitedToTheControlsRange)
   EXPECT_EQ(c.Value(), 0.6);
   c.TakeUserValue(0.1);
   EXPECT_EQ(c.Value(), 0.2);
+}
+
+TEST(ControlValues, RunOfValuesEndsAsOneAtATime)
+{
+  const char* env = std::getenv("VEXA_TEST_SEED");
+  const unsigned seed = env ? static_cast<unsigned>(std::strtoul(env, nullptr, 10)) : 17u;
+  SCOPED_TRACE("VEXA_TEST_SEED=" + std::to_string(seed));
+  std::mt19937 rng(seed);
+  const double pool[] = {0.0, 0.25, 0.5, 1.0, 1.5, -0.5, std::numeric_limits<double>::quiet_NaN()};
+  std::unique_ptr<LICE_MemBitmap> b = MakeStrip(4, 4, 3);
+  for (int trial = 0; trial < 500; ++trial) {
+    IBitmapControl one(nullptr, 0, 0, RefOf(b.get(), 3)), run(nullptr, 0, 0, RefOf(b.get(), 3));
+    if (trial % 3) {
+      one.TakePlugValue(0.5);
+      run.TakePlugValue(0.5);
+    }
+    one.MarkClean();
+    run.MarkClean();
+    std::vector<double> values(rng() % 6);
+    for (double& v : values) v = pool[rng() % 7];
+    for (double v : values) one.TakePlugValue(v);
+    run.TakePlugValueRun(values.data(), static_cast<int>(values.size()));
+    ASSERT_TRUE(Same(one.Value(), run.Value())) << "trial " << trial;
+    ASSERT_TRUE(Same(one.DefaultValue(), run.DefaultValue())) << "trial " << trial;
+    ASSERT_EQ(one.IsDirty(), run.IsDirty()) << "trial " << trial;
+    ASSERT_EQ(one.IsRedrawPending(), run.IsRedrawPending()) << "trial " << trial;
+  }
 }
 
 TEST(ControlValues, AuxBindingsTakeValuesByPosition)
