@@ -77,9 +77,10 @@ void IControl::TakePlugValueRun(const double* values, int count)
   if (count <= 0) return;
   // Each call in turn would change the control exactly when some value
   // differs from the value it holds now, and would end with the last one.
+  // A moving indicator's last value differs, which settles it at once.
   const double current = mValue.load(std::memory_order_relaxed);
-  bool changed = false;
-  for (int i = 0; i < count; ++i) changed |= values[i] != current;
+  bool changed = values[count - 1] != current;
+  for (int i = 0; i < count - 1 && !changed; ++i) changed = values[i] != current;
   if (!changed) return;
   mValue.store(values[count - 1], std::memory_order_relaxed);
   MarkDirty(false);

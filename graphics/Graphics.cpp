@@ -243,6 +243,11 @@ bool IGraphics::RedrawDirty()
   return RedrawArea(area);
 }
 
+void IGraphics::MarkAllDirty()
+{
+  for (int i = 0; i < mControls.Count(); ++i) mControls.Get(i)->MarkDirty(false);
+}
+
 bool IGraphics::RedrawArea(const IArea& area)
 {
   if (mControls.Count() == 0) return true;

@@ -111,6 +111,9 @@ public:
   // The tick for window layers that paint at once: RedrawArea of the union.
   // True when something was drawn.
   bool RedrawDirty();
+  // Marks every control dirty, so the next tick repaints everything (a
+  // window that has just opened). Window thread.
+  void MarkAllDirty();
   // Draws every visible control that overlaps area (background first),
   // marks every control clean, then presents area. Nothing without controls.
   bool RedrawArea(const IArea& area);

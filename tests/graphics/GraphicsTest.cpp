@@ -112,6 +112,10 @@ TEST(RedrawTick, UnionOfDirtyAreasSkipsEmptyAreas)
   EXPECT_EQ(clean->renders, 1) << "outside the union: not drawn again";
   EXPECT_EQ(a->renders, 2);
   EXPECT_FALSE(r.editor->RedrawDirty());
+
+  r.editor->MarkAllDirty();  // as a window does when it opens
+  EXPECT_TRUE(r.editor->TickDirtyArea(&area));
+  EXPECT_EQ(area, (IArea{10, 5, 310, 110}));
 }
 
 TEST(RedrawArea, DrawsVisibleOverlappingControlsAndCleansAll)
