@@ -84,14 +84,16 @@ void IGraphics::SetEditorSize(int width, int height)
   mHeight = height;
   ReleasePointer();
   mHover = -1;
-  {
+  if (mPlug) {
     // The audio thread reaches the controls with the instance lock held.
     ILockGuard g(mPlug->Lock());
+    DestroyControls();
+  } else {
     DestroyControls();
   }
   DestroySurface();
   CreateBackBuffer();
-  mPlug->EditorResized(width, height);
+  if (mPlug) mPlug->EditorResized(width, height);
 }
 
 bool IGraphics::IsOpen() { return NativeWindow() != nullptr; }
