@@ -276,7 +276,7 @@ void* IGraphicsWin::OpenEditor(void* parentWindow)
   }
   mWindow = created;
   // Everything is drawn on the first paint.
-  for (int i = 0; i < ControlCount(); ++i) ControlAt(i)->MarkDirty(false);
+  MarkAllDirty();
   if (TooltipsEnabled()) SetUpTooltips();
   return mWindow;
 }
