@@ -41,7 +41,7 @@ bool RegisterEditorClass(HINSTANCE module, WNDPROC proc)
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = proc;
   wc.hInstance = module;
-  wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // the standard arrow
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.lpszClassName = kEditorWindowClass;
   if (RegisterClassA(&wc)) return true;
   // A class left registered by a window destroyed under us is reused.
@@ -380,8 +380,9 @@ void IGraphicsWin::OnCreate(HWND hwnd)
 
 LRESULT IGraphicsWin::HandleMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-  // While the user types, the editor only listens for a press that cancels.
-  if (mEntryWindow && mEntryState == kEntryEditing && msg != WM_NCDESTROY) {
+  // While the user types, the editor only listens for a press that cancels
+  // (and still colours the box).
+  if (mEntryWindow && mEntryState == kEntryEditing && msg != WM_NCDESTROY && msg != WM_CTLCOLOREDIT) {
     if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN) {
       mEntryState = kEntryCancel;
       return 0;
