@@ -62,7 +62,7 @@ while IFS= read -r file; do
   esac
 
   while IFS= read -r include; do
-    lower=$(printf '%s' "$include" | tr '[:upper:]' '[:lower:]')
+    lower=${include,,}
     case $lower in
       windows.h) [[ /$file == */win/* ]] || report "$file" "includes <$include> outside a win/ folder" ;;
       x11/*) [[ /$file == */x11/* ]] || report "$file" "includes <$include> outside an x11/ folder" ;;
