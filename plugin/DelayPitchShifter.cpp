@@ -36,7 +36,8 @@ void DelayPitchShifter::ProcessPairRun(DelayPitchShifter& a, DelayPitchShifter& 
     const int n = count - g < 4 ? count - g : 4;
     const float* at = delays + g;
     const int last = n - 1;
-    const Float4 dv = n == 4 ? Float4::Load(at) : Float4::Of(at[0], at[n > 1 ? 1 : last], at[n > 2 ? 2 : last], at[last]);
+    const Float4 dv =
+        n == 4 ? Float4::Load(at) : Float4::Of(at[0], at[n > 1 ? 1 : last], at[n > 2 ? 2 : last], at[last]);
     const Int4 i0 = lanes::Truncate(dv);
     const Float4 f0 = lanes::ToFloat(i0);
     const Int4 i1 = lanes::Truncate(dv + spacing);

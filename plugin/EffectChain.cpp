@@ -29,7 +29,7 @@
 // A block runs in stretches of up to kStretch frames; each stretch goes
 // through the phases below in order, over one Stretch buffer:
 //   AdmitInputs      the inputs, cleaned, and their sum
-//   Envelope         target gains of the stretch, then
+//   Envelope::Targets the envelope's target gains
 //   FollowAndClock   envelope ballistics, gate smoother, the sequence
 //                    sections' cut-offs, indicators, the shifters' delays
 //   EnvelopeCutoffs  the envelope sections' cut-offs
@@ -465,6 +465,7 @@ BlockSetup SetUpBlock(const EffectChain& chain, double sr, bool indicators)
   // Both shifters always get the same shift, so their delays move together.
   b.lockstep = DelayPitchShifter::InLockstep(chain.shifterLeft, chain.shifterRight);
   b.regularShift = b.lockstep && DelayPitchShifter::Regular(chain.shifterLeft, b.ratio);
+  // The gate smoother is a one-pole lag with its corner at 2 x Release Hz.
   b.h = std::exp(((p.release + p.release) / sr) * -kTwoPi);
   b.gateStep = static_cast<double>(chain.gateTarget) * (1.0 - b.h);
   const double wet = p.mix / kPercent;

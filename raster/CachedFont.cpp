@@ -385,7 +385,9 @@ bool LICE_CachedFont::RenderGlyph(LICE_IBitmap* bitmap, int code, int x, int y, 
   if (bw <= 0 || bh <= 0) return false;
   const int bx = static_cast<int>(px), by = static_cast<int>(py);
 
-  if (mBackgroundMode == kBackOpaque) FillArea(bitmap, bx, by, bw, bh, mBackground, mCombineWeight, mCombineMode & ~SourceAlphaFlag);
+  if (mBackgroundMode == kBackOpaque) {
+    FillArea(bitmap, bx, by, bw, bh, mBackground, mCombineWeight, mCombineMode & ~SourceAlphaFlag);
+  }
 
   const int op = mCombineMode & BlendOperatorMask;
   int W = BlendWeight(mCombineWeight);

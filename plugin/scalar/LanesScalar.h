@@ -129,7 +129,10 @@ struct Int4
   uint32_t lane[4];
 
   Int4() = default;
-  explicit Int4(int32_t all) : lane{static_cast<uint32_t>(all), static_cast<uint32_t>(all), static_cast<uint32_t>(all), static_cast<uint32_t>(all)} {}
+  explicit Int4(int32_t all)
+  {
+    for (uint32_t& l : lane) l = static_cast<uint32_t>(all);
+  }
   static Int4 Of(int32_t lane0, int32_t lane1, int32_t lane2, int32_t lane3)
   {
     Int4 i;
@@ -191,9 +194,26 @@ struct Float4
   }
 };
 
-inline Float4 operator+(Float4 a, Float4 b) { return Float4::Of(a.lane[0] + b.lane[0], a.lane[1] + b.lane[1], a.lane[2] + b.lane[2], a.lane[3] + b.lane[3]); }
-inline Float4 operator-(Float4 a, Float4 b) { return Float4::Of(a.lane[0] - b.lane[0], a.lane[1] - b.lane[1], a.lane[2] - b.lane[2], a.lane[3] - b.lane[3]); }
-inline Float4 operator*(Float4 a, Float4 b) { return Float4::Of(a.lane[0] * b.lane[0], a.lane[1] * b.lane[1], a.lane[2] * b.lane[2], a.lane[3] * b.lane[3]); }
+inline Float4 operator+(Float4 a, Float4 b)
+{
+  Float4 r;
+  for (int k = 0; k < 4; ++k) r.lane[k] = a.lane[k] + b.lane[k];
+  return r;
+}
+
+inline Float4 operator-(Float4 a, Float4 b)
+{
+  Float4 r;
+  for (int k = 0; k < 4; ++k) r.lane[k] = a.lane[k] - b.lane[k];
+  return r;
+}
+
+inline Float4 operator*(Float4 a, Float4 b)
+{
+  Float4 r;
+  for (int k = 0; k < 4; ++k) r.lane[k] = a.lane[k] * b.lane[k];
+  return r;
+}
 
 // a < b ? a : b per lane.
 inline Float4 Min(Float4 a, Float4 b)

@@ -79,7 +79,8 @@ inline Double2 ToDouble(Int2 i) { return Double2(_mm_cvtepi32_pd(i.v)); }
 // Lanes outside [0, end) become 0.
 inline Int2 ZeroOutside(Int2 i, int end)
 {
-  const __m128i usable = _mm_and_si128(_mm_cmpgt_epi32(i.v, _mm_set1_epi32(-1)), _mm_cmplt_epi32(i.v, _mm_set1_epi32(end)));
+  const __m128i usable =
+      _mm_and_si128(_mm_cmpgt_epi32(i.v, _mm_set1_epi32(-1)), _mm_cmplt_epi32(i.v, _mm_set1_epi32(end)));
   return Int2{_mm_and_si128(i.v, usable)};
 }
 
