@@ -1,6 +1,6 @@
 #pragma once
-// The seed of a randomised test, replayable: VEXA_TEST_SEED (decimal or 0x
-// hex) replaces the test's own choice, and every failure inside the seed's
+// The seed of a randomised test, replayable: VEXA_TEST_SEED (decimal, or hex
+// with 0x) replaces the test's own choice, and every failure inside the seed's
 // scope prints the seed with the line that replays it.
 
 #include <gtest/gtest.h>
@@ -34,7 +34,7 @@ private:
   static std::string Note(uint32_t seed)
   {
     char text[64];
-    std::snprintf(text, sizeof text, "seed 0x%08x (replay: VEXA_TEST_SEED=0x%08x)", static_cast<unsigned>(seed),
+    std::snprintf(text, sizeof text, "seed %u (replay: VEXA_TEST_SEED=%u)", static_cast<unsigned>(seed),
                   static_cast<unsigned>(seed));
     return text;
   }

@@ -70,6 +70,7 @@ expect_caught graphics/Graphics.cpp '#include <X11/Xutil.h>'
 expect_caught graphics/win/WindowWin.cpp '#include <X11/Xlib.h>'
 expect_caught plugin/EffectChain.cpp '#include <emmintrin.h>'
 expect_caught core/FloatEnv.h '  #  include   <xmmintrin.h>'
+expect_caught base/Lock.h '#include <immintrin.h>'
 
 if [ "$failures" -ne 0 ]; then
   echo "layering check test: $failures failure(s)"

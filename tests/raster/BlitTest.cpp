@@ -274,7 +274,7 @@ TEST(Blit, SourceAlphaRunsMatchPerPixelReference)
 {
   // Film strips: runs of opaque and of transparent pixels with soft edges
   // between them, at every offset against groups of four.
-  const uint32_t seed = Seed();
+  const TestSeed seed;
   std::mt19937 rng(seed);
   constexpr int kW = 37, kH = 24;
   for (float alpha : {1.0f, 0.25f}) {
@@ -293,10 +293,10 @@ TEST(Blit, SourceAlphaRunsMatchPerPixelReference)
       }
     }
     BlitBitmap(&before, &dst, 0, 0, nullptr, 1.0f, 0);
-    BlitBitmap(&dst, &src, 0, 0, nullptr, alpha, 0x10000);
+    BlitBitmap(&dst, &src, 0, 0, nullptr, alpha, SourceAlphaFlag);
     for (int y = 0; y < kH; ++y) {
       for (int x = 0; x < kW; ++x) {
-        ASSERT_EQ(At(dst, x, y), RefBlitPixel(At(before, x, y), At(src, x, y), 0x10000, alpha))
+        ASSERT_EQ(At(dst, x, y), RefBlitPixel(At(before, x, y), At(src, x, y), SourceAlphaFlag, alpha))
             << "at " << x << "," << y << " alpha " << alpha << " seed " << seed;
       }
     }
