@@ -4,6 +4,7 @@ option(VEXA_WERROR "Treat warnings as errors" ON)
 option(VEXA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(VEXA_FUZZ "Build the libFuzzer targets (clang only)" OFF)
 option(VEXA_TSAN "Build with ThreadSanitizer; only the threaded tests are built" OFF)
+option(VEXA_SCALAR_LANES "Process with the scalar lane types even where SSE2 is available" OFF)
 
 set(CMAKE_CXX_STANDARD 17)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
@@ -18,6 +19,32 @@ set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
 add_compile_options(-ffp-contract=off -fno-fast-math)
 if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86|i[3-6]86)$")
   add_compile_options(-msse2 -mfpmath=sse -mstackrealign)
+endif()
+
+# Which lane types the processing uses (plugin/Lanes.h decides the same way):
+# SSE2 on x86 unless VEXA_SCALAR_LANES asks for the scalar ones, which every
+# other processor uses. Native x86 builds also test the scalar ones.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "^(x86_64|AMD64|x86|i[3-6]86)$")
+  set(VEXA_X86 ON)
+else()
+  set(VEXA_X86 OFF)
+endif()
+if(VEXA_SCALAR_LANES OR NOT VEXA_X86)
+  set(VEXA_USES_SCALAR_LANES ON)
+else()
+  set(VEXA_USES_SCALAR_LANES OFF)
+endif()
+if(VEXA_X86 AND NOT VEXA_USES_SCALAR_LANES AND NOT WIN32 AND NOT VEXA_TSAN)
+  set(VEXA_SCALAR_LANES_TEST ON)
+else()
+  set(VEXA_SCALAR_LANES_TEST OFF)
+endif()
+# GCC 12's basic-block vectorizer drops the rounding to single precision of
+# two (double)(float) values stored together as one struct, which the scalar
+# lanes do throughout; code on them is built without it.
+set(VEXA_SCALAR_LANES_OPTIONS "")
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(VEXA_SCALAR_LANES_OPTIONS -fno-tree-slp-vectorize)
 endif()
 
 set(VEXA_WARNINGS -Wall -Wextra)

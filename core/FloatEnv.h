@@ -1,22 +1,19 @@
 #pragma once
-// Floating-point environment of the audio callbacks.
+// Floating-point environment of the audio callbacks: IScopedFlushDenormals,
+// one implementation per processor family.
+//
+// While one is alive, arithmetic flushes subnormal results to zero and treats
+// subnormal inputs as zero, where the processor can; it restores the caller's
+// setting on exit. Recursive IIR states decaying into the subnormal range
+// would otherwise cost the audio thread dearly. Only subnormal values are
+// affected. Audio thread. Each implementation also tells whether it flushes
+// (kFlushes) and shows the raw control word (ControlWord) for checks that the
+// caller's setting comes back.
 
-#include <xmmintrin.h>
-
-// While alive, SSE arithmetic flushes subnormal results to zero and treats
-// subnormal inputs as zero; restores the caller's control word on exit.
-// Recursive IIR states decaying into the subnormal range would otherwise cost
-// the audio thread dearly. Only subnormal values are affected. Audio thread.
-class IScopedFlushDenormals
-{
-public:
-  IScopedFlushDenormals() : mSaved(_mm_getcsr()) { _mm_setcsr(mSaved | kFlushToZero | kDenormalsAreZero); }
-  ~IScopedFlushDenormals() { _mm_setcsr(mSaved); }
-  IScopedFlushDenormals(const IScopedFlushDenormals&) = delete;
-  IScopedFlushDenormals& operator=(const IScopedFlushDenormals&) = delete;
-
-private:
-  static constexpr unsigned kFlushToZero = 0x8000;
-  static constexpr unsigned kDenormalsAreZero = 0x0040;
-  unsigned mSaved;
-};
+#if defined(__SSE2__) || defined(_M_X64)
+#include "core/x86/FloatEnvX86.h"
+#elif defined(__aarch64__)
+#include "core/arm64/FloatEnvArm64.h"
+#else
+#include "core/generic/FloatEnvGeneric.h"
+#endif

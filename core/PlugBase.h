@@ -116,7 +116,9 @@ public:
   virtual void ResetProcessing();                                // 1
   virtual void ParameterChanged(int index);                      // 2
   virtual void ProcessBlock(double** inputs, double** outputs, int frames);  // 3
-  // Editor and host hooks: UI thread, instance lock held by the dispatcher.
+  // Editor and host hooks: UI thread, instance lock held by the dispatcher;
+  // HandleMidiMessage and HandleSysEx come on the audio thread, where hosts
+  // send their events.
   virtual void EditorOpened() {}                                 // 4
   virtual void EditorClosing() {}                                // 5
   virtual void Unused6() {}                                      // 6

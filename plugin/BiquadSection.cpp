@@ -2,9 +2,16 @@
 
 #include <cmath>
 
+namespace {
+
+// Gain in dB is 20 log10 of the amplitude factor.
+constexpr double kDecibelsPerDecade = 20.0;
+
+}  // namespace
+
 void BiquadSection::ComputeCoefficients()
 {
-  ComputeCoefficientsWith(std::pow(10.0, std::fabs(gainDb) / 20.0), std::tan(cutoff * 3.141592653589793));
+  ComputeCoefficientsWith(std::pow(10.0, std::fabs(gainDb) / kDecibelsPerDecade), std::tan(cutoff * kPi));
 }
 
 void BiquadSection::ComputeCoefficientsWith(double v, double k)

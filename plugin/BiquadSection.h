@@ -2,6 +2,8 @@
 // One second-order IIR filter section (transposed direct form II) with
 // coefficients from the bilinear transform.
 
+#include "plugin/LowPass.h"
+
 enum BiquadType : int
 {
   LowPass = 0,
@@ -37,21 +39,14 @@ struct BiquadSection
   // and qFactor.
   void ComputeLowPassWith(double k)
   {
-    const double kk = k * k;
-    const double n = 1.0 / (1.0 + k / qFactor + kk);
-    a0 = kk * n;
-    a1 = 2.0 * a0;
-    a2 = a0;
-    b1 = 2.0 * (kk - 1.0) * n;
-    b2 = (1.0 - k / qFactor + kk) * n;
+    const LowPassCoefficients<double> c = ComputeLowPass(k, qFactor);
+    a0 = c.a0;
+    a1 = c.a1;
+    a2 = c.a0;
+    b1 = c.b1;
+    b2 = c.b2;
   }
 
   // One step of the filter; returns the output sample.
-  double ProcessSample(double x)
-  {
-    const double out = a0 * x + z1;
-    z1 = a1 * x + z2 - b1 * out;
-    z2 = a2 * x - b2 * out;
-    return out;
-  }
+  double ProcessSample(double x) { return FilterStep(z1, z2, a0, a1, a2, b1, b2, x); }
 };

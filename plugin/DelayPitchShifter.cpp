@@ -1,11 +1,11 @@
 #include "plugin/DelayPitchShifter.h"
 
-#include <emmintrin.h>
+#include "plugin/Lanes.h"
 
 float DelayPitchShifter::RatioFor(double semitones)
 {
   if (std::isnan(semitones)) semitones = 0.0;
-  const float s = static_cast<float>(semitones) * 0.083333336f;
+  const float s = static_cast<float>(semitones) * kSemitoneExponent;
   return static_cast<float>(std::pow(2.0, static_cast<double>(s)));
 }
 
@@ -21,57 +21,54 @@ void DelayPitchShifter::ProcessPairRun(DelayPitchShifter& a, DelayPitchShifter& 
     a.ring[(c0 + static_cast<uint32_t>(k)) & kRingMask] = static_cast<float>(xa[k]);
     b.ring[(c0 + static_cast<uint32_t>(k)) & kRingMask] = static_cast<float>(xb[k]);
   }
-  // Four samples at a time in the lanes of a single-precision register; each
-  // lane rounds exactly as the one-sample arithmetic. A last partial group
-  // repeats the run's last delay in its unused lanes.
-  const __m128 one = _mm_set1_ps(1.0f);
-  const __m128 spacing = _mm_set1_ps(kTapSpacing);
-  const __m128 fadeScale = _mm_set1_ps(0.01f);
-  const __m128i mask = _mm_set1_epi32(static_cast<int>(kRingMask));
-  const __m128i farther = _mm_set1_epi32(1);  // the far tap of each pair, one slot back
+  // Four samples at a time in four lanes; each lane rounds exactly as the
+  // one-sample arithmetic. A last partial group repeats the run's last delay
+  // in its unused lanes.
+  using lanes::Float4;
+  using lanes::Int4;
+  const Float4 one(1.0f);
+  const Float4 spacing(kTapSpacing);
+  const Float4 fadeScale(kFadeScale);
+  const Int4 mask(static_cast<int32_t>(kRingMask));
+  const Int4 farther(1);  // the far tap of each pair, one slot back
+  const Int4 ramp = Int4::Of(0, 1, 2, 3);
   for (int g = 0; g < count; g += 4) {
     const int n = count - g < 4 ? count - g : 4;
     const float* at = delays + g;
     const int last = n - 1;
-    const __m128 dv =
-        n == 4 ? _mm_loadu_ps(at) : _mm_set_ps(at[last], at[n > 2 ? 2 : last], at[n > 1 ? 1 : last], at[0]);
-    const __m128i i0 = _mm_cvttps_epi32(dv);
-    const __m128 f0 = _mm_cvtepi32_ps(i0);
-    const __m128i i1 = _mm_cvttps_epi32(_mm_add_ps(dv, spacing));
-    const __m128 f1 = _mm_cvtepi32_ps(i1);
-    const __m128 fade = _mm_min_ps(_mm_mul_ps(dv, fadeScale), one);
-    const __m128 rest = _mm_sub_ps(one, fade);
-    const __m128 oneMinusD = _mm_sub_ps(one, dv);
-    const __m128 wNear0 = _mm_add_ps(oneMinusD, f0);
-    const __m128 wFar0 = _mm_sub_ps(dv, f0);
-    const __m128 wNear1 = _mm_sub_ps(_mm_add_ps(f1, oneMinusD), spacing);
-    const __m128 wFar1 = _mm_add_ps(_mm_sub_ps(dv, f1), spacing);
-    const uint32_t cg = c0 + static_cast<uint32_t>(g);
-    const __m128i c = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(cg)), _mm_set_epi32(3, 2, 1, 0));
-    alignas(16) uint32_t slot[4][4];
-    const __m128i near0 = _mm_sub_epi32(c, i0);
-    const __m128i near1 = _mm_sub_epi32(c, i1);
-    _mm_store_si128(reinterpret_cast<__m128i*>(slot[0]), _mm_and_si128(near0, mask));
-    _mm_store_si128(reinterpret_cast<__m128i*>(slot[1]), _mm_and_si128(_mm_sub_epi32(near0, farther), mask));
-    _mm_store_si128(reinterpret_cast<__m128i*>(slot[2]), _mm_and_si128(near1, mask));
-    _mm_store_si128(reinterpret_cast<__m128i*>(slot[3]), _mm_and_si128(_mm_sub_epi32(near1, farther), mask));
+    const Float4 dv =
+        n == 4 ? Float4::Load(at) : Float4::Of(at[0], at[n > 1 ? 1 : last], at[n > 2 ? 2 : last], at[last]);
+    const Int4 i0 = lanes::Truncate(dv);
+    const Float4 f0 = lanes::ToFloat(i0);
+    const Int4 i1 = lanes::Truncate(dv + spacing);
+    const Float4 f1 = lanes::ToFloat(i1);
+    const Float4 fade = lanes::Min(dv * fadeScale, one);
+    const Float4 rest = one - fade;
+    const Float4 oneMinusD = one - dv;
+    const Float4 wNear0 = oneMinusD + f0;
+    const Float4 wFar0 = dv - f0;
+    const Float4 wNear1 = (f1 + oneMinusD) - spacing;
+    const Float4 wFar1 = (dv - f1) + spacing;
+    const Int4 c = Int4(static_cast<int32_t>(c0 + static_cast<uint32_t>(g))) + ramp;
+    const Int4 near0 = c - i0;
+    const Int4 near1 = c - i1;
+    uint32_t slot[4][4];
+    (near0 & mask).Store(slot[0]);
+    ((near0 - farther) & mask).Store(slot[1]);
+    (near1 & mask).Store(slot[2]);
+    ((near1 - farther) & mask).Store(slot[3]);
     DelayPitchShifter* shifters[2] = {&a, &b};
     double* outs[2] = {ya + g, yb + g};
     for (int ch = 0; ch < 2; ++ch) {
       const float* r = shifters[ch]->ring;
-      auto gather = [r](const uint32_t* at) { return _mm_set_ps(r[at[3]], r[at[2]], r[at[1]], r[at[0]]); };
-      const __m128 tap0 = _mm_add_ps(_mm_mul_ps(wNear0, gather(slot[0])), _mm_mul_ps(wFar0, gather(slot[1])));
-      const __m128 tap1 = _mm_add_ps(_mm_mul_ps(wNear1, gather(slot[2])), _mm_mul_ps(wFar1, gather(slot[3])));
-      const __m128 y = _mm_add_ps(_mm_mul_ps(tap1, rest), _mm_mul_ps(tap0, fade));
-      const __m128d low = _mm_cvtps_pd(y);
-      const __m128d high = _mm_cvtps_pd(_mm_movehl_ps(y, y));
+      const Float4 tap0 = wNear0 * lanes::Gather(r, slot[0]) + wFar0 * lanes::Gather(r, slot[1]);
+      const Float4 tap1 = wNear1 * lanes::Gather(r, slot[2]) + wFar1 * lanes::Gather(r, slot[3]);
+      const Float4 y = tap1 * rest + tap0 * fade;
       if (n == 4) {
-        _mm_storeu_pd(outs[ch], low);
-        _mm_storeu_pd(outs[ch] + 2, high);
+        y.StoreWidened(outs[ch]);
       } else {
-        alignas(16) double wide[4];
-        _mm_store_pd(&wide[0], low);
-        _mm_store_pd(&wide[2], high);
+        double wide[4];
+        y.StoreWidened(wide);
         for (int k = 0; k < n; ++k) outs[ch][k] = wide[k];
       }
     }

@@ -15,8 +15,14 @@ struct DelayPitchShifter
   static constexpr uint32_t kRingMask = kRingSize - 1;
   // Spacing of the two taps in samples; the first tap's delay stays below it.
   static constexpr float kTapSpacing = 1000.0f;
-  // Largest sample distance a tap may read.
+  // Largest sample distance a tap may read: the taps of usual shifts stay
+  // below 2002, and the bound keeps every read inside the ring.
   static constexpr int kMaxDistance = 65537;
+  // The first tap's share of the crossfade is delay * kFadeScale, up to 1:
+  // the second tap fades in over the first 100 samples of delay.
+  static constexpr float kFadeScale = 0.01f;
+  // The single-precision constant nearest 1/12: semitones to octaves.
+  static constexpr float kSemitoneExponent = 0.083333336f;
 
   uint32_t writeCounter = 0;  // samples written; the ring slot is its low 17 bits
   float ring[kRingSize] = {};
@@ -115,7 +121,7 @@ private:
     const int i1 = static_cast<int>(e);
     const float f1 = static_cast<float>(i1);  // e > 0
 
-    const float fade = d * 0.01f;
+    const float fade = d * kFadeScale;
     s.fade = fade < 1.0f ? fade : 1.0f;
     s.counter = c;
     s.delay = d;

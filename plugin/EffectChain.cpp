@@ -1,14 +1,53 @@
+// The effect chain, block by block.
+//
+// Signal flow, per channel: admit (samples that are no numbers within single
+// precision become silence) -> shift (DelayPitchShifter) -> shape blend (the
+// dry share plus the Mix share of ShapeSample, rounded to single precision)
+// -> two low-pass sections in parallel, one with the envelope-driven cut-off
+// and one with the gate-driven cut-off (each result rounded to single
+// precision) -> select the heard one (Sequence) -> output gain. Beside the
+// signal: the envelope follower on the sum of the raw inputs, the sequence
+// gate clocked by the block durations and its two-step smoother, and the
+// ballistics of the two indicators.
+//
+// Exactness: the output equals, bit for bit, the plain per-sample
+// transcription in tests/plugin/ReferenceEffect.h, which
+// tests/plugin/EffectChainTest.cpp compares it with. Every shortcut below
+// (stretches of frames, two channels in the lanes of one register, reused
+// transcendental results, work lists) keeps each operation and each rounding
+// to single precision of the transcription.
+//
+// Floating-point environment relied on: no contraction into fused
+// multiply-adds (-ffp-contract=off), SSE2 doubles on 32-bit x86 (-msse2
+// -mfpmath=sse) rather than x87 extended precision (both set in
+// cmake/Options.cmake), and flush-to-zero with denormals-are-zero, set by the
+// audio callbacks (core/FloatEnv.h) around every block.
+//
+// Speed: bench/plugin/EffectChainBench.cpp times ProcessBlock and the
+// transcription on the same blocks in turn (its SideBySide cases).
+//
+// A block runs in stretches of up to kStretch frames; each stretch goes
+// through the phases below in order, over one Stretch buffer:
+//   AdmitInputs      the inputs, cleaned, and their sum
+//   Envelope::Targets the envelope's target gains
+//   FollowAndClock   envelope ballistics, gate smoother, the sequence
+//                    sections' cut-offs, indicators, the shifters' delays
+//   EnvelopeCutoffs  the envelope sections' cut-offs
+//   HandIndicators   the indicator values to the sink
+//   ShiftStretch     the pitch shifters
+//   TangentsAndBlend pre-warped cut-offs, and the shape blend
+//   FilterStretch    coefficients, the four sections, selection and gain
+// and FinishBlock leaves the sections configured for the block's last frame.
+
 #include "plugin/EffectChain.h"
 
-#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 
-#include <emmintrin.h>
-
-#include "plugin/Vexa.h"
+#include "plugin/Lanes.h"
+#include "plugin/LowPass.h"
 
 const float kShapeTable[kShapeTableSize] = {
     0.0f, 1.31751412e-05f, 5.95772763e-05f, 0.000160184791f, 0.000340493105f,
@@ -75,19 +114,48 @@ double ShapeSample(double x) { return Shape(x); }
 
 namespace {
 
-constexpr double kPi = 3.141592653589793;
+using lanes::Double2;
+
+constexpr double kTwoPi = 6.283185307179586;
+// Gain in dB is 20 log10 of the amplitude factor.
+constexpr double kDecibelsPerDecade = 20.0;
+
 // Scale of the envelope's level curve (not 20 / ln 10).
 constexpr double kLevelScale = 8.65617025;
+// The part of the level above the threshold is divided by 10^kReductionExponent.
+constexpr double kReductionExponent = 0.2;
+// Corner of the level detector's one-pole smoother in radians per second
+// (2 pi x 10 Hz, as rounded here).
+constexpr double kDetectorCorner = 62.83185307;
+// The gate opens when its phase reaches Release + kGateOpensAfter seconds
+// and then closes kGateClosedFor seconds before the next opening.
+constexpr double kGateOpensAfter = 0.2;
+constexpr double kGateClosedFor = 0.1;
+// Indicators fall to 1 % of a step in kMeterFallSeconds: ln 100 over it.
+constexpr double kLnHundred = 4.60517018599;
+constexpr double kMeterFallSeconds = 0.3;
+// An indicator aims slightly past its input: above it when rising, below it
+// when falling.
+constexpr double kMeterAimAbove = 1.0125;
+constexpr double kMeterAimBelow = 0.9875;
+// Mix is in percent.
+constexpr double kPercent = 100.0;
 // Gain field of the sections; low-pass sections ignore it.
 constexpr double kSectionGainDb = 1.0;
-constexpr float kGateOpen = 0.999f;
-constexpr float kGateClosed = 0.001f;
 // Frames whose cut-offs and coefficients are computed ahead of their
 // filtering.
 constexpr int kStretch = 32;
+static_assert(kStretch <= DelayPitchShifter::kMaxRun, "a stretch is one run of the shifters");
 // Thresholds below e^-700 may be subnormal, too coarse for the comparison
 // in the log domain.
 constexpr double kLowestLogThreshold = -700.0;
+// The envelope decides between reduction and none in the log domain unless
+// the level's logarithm is within this relative distance of the threshold's
+// exponent (both library functions are accurate to an ulp, far below it).
+constexpr double kDecisionMargin = 1e-9;
+// A sum counts as its own level when its square exceeds the detector value
+// by more than any rounding of the square root could cover.
+constexpr double kRootMargin = 0x1p-40;
 
 uint64_t Bits(double x)
 {
@@ -122,55 +190,7 @@ private:
   double mValue = 0.0;
 };
 
-// Left and right travel together in the two lanes of an SSE2 register (left
-// in the low lane). Packed arithmetic rounds each lane exactly as the scalar
-// operation would, so this only shares the work.
-using Pair = __m128d;
-
-Pair MakePair(double left, double right) { return _mm_set_pd(right, left); }
-double Left(Pair p) { return _mm_cvtsd_f64(p); }
-double Right(Pair p) { return _mm_cvtsd_f64(_mm_unpackhi_pd(p, p)); }
-
-// Rounds both lanes to single precision and back.
-Pair RoundToFloat(Pair p) { return _mm_cvtps_pd(_mm_cvtpd_ps(p)); }
-
-// The coefficients of two low-pass sections for one frame; their a2 equals
-// a0.
-struct PairCoefficients
-{
-  Pair a0, a1, b1, b2;
-};
-
-// BiquadSection::ComputeLowPassWith on two lanes.
-PairCoefficients LowPassPair(Pair k, Pair q)
-{
-  const Pair one = _mm_set1_pd(1.0);
-  const Pair two = _mm_set1_pd(2.0);
-  const Pair kk = _mm_mul_pd(k, k);
-  const Pair kq = _mm_div_pd(k, q);
-  const Pair n = _mm_div_pd(one, _mm_add_pd(_mm_add_pd(one, kq), kk));
-  PairCoefficients c;
-  c.a0 = _mm_mul_pd(kk, n);
-  c.a1 = _mm_mul_pd(two, c.a0);
-  c.b1 = _mm_mul_pd(_mm_mul_pd(two, _mm_sub_pd(kk, one)), n);
-  c.b2 = _mm_mul_pd(_mm_add_pd(_mm_sub_pd(one, kq), kk), n);
-  return c;
-}
-
-// BiquadSection::ProcessSample on two lanes of memory (a2 * x is a0 * x).
-Pair FilterPair(Pair& z1, Pair& z2, const PairCoefficients& c, Pair x)
-{
-  const Pair a0x = _mm_mul_pd(c.a0, x);
-  const Pair out = _mm_add_pd(a0x, z1);
-  z1 = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(c.a1, x), z2), _mm_mul_pd(c.b1, out));
-  z2 = _mm_sub_pd(a0x, _mm_mul_pd(c.b2, out));
-  return out;
-}
-
-// Where lane bits of mask are set, a; elsewhere b.
-Pair Select(Pair mask, Pair a, Pair b) { return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b)); }
-
-// The shaping table widened to double once, for pairwise reads.
+// The shaping table widened to double once, for reads of two lanes.
 struct WideTable
 {
   double v[kShapeTableSize];
@@ -186,31 +206,21 @@ WideTable Widen()
 const WideTable kWideShapeTable = Widen();
 
 // Shape on two lanes.
-Pair ShapePair(Pair x)
+Double2 ShapeLanes(Double2 x)
 {
-  const Pair sign = _mm_set1_pd(-0.0);
-  const Pair e = _mm_mul_pd(_mm_set1_pd(kShapeInputScale), _mm_andnot_pd(sign, x));
-  const Pair last = _mm_set1_pd(kShapeTable[kShapeTableSize - 1]);
+  const Double2 e = Double2(kShapeInputScale) * lanes::Abs(x);
   // Lanes at or past the last entry, and non-numbers, take the last entry;
-  // their (meaningless) indices are kept inside the table for the reads.
-  const Pair inside = _mm_cmplt_pd(e, _mm_set1_pd(kShapeTableSize - 1));
-  const __m128i j = _mm_cvttpd_epi32(e);
-  // Indices outside [0, kShapeTableSize - 1) become 0, by a mask rather than
+  // their meaningless indices become 0 for the reads, by a mask rather than
   // a branch: whether a lane is past the table's end follows the signal and
   // cannot be predicted.
-  const __m128i usable = _mm_and_si128(_mm_cmpgt_epi32(j, _mm_set1_epi32(-1)),
-                                       _mm_cmplt_epi32(j, _mm_set1_epi32(kShapeTableSize - 1)));
-  const __m128i index = _mm_and_si128(j, usable);
-  const int il = _mm_cvtsi128_si32(index);
-  const int ir = _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1));
-  // Entries j and j + 1 of each lane.
-  const Pair nearL = _mm_loadu_pd(&kWideShapeTable.v[il]);
-  const Pair nearR = _mm_loadu_pd(&kWideShapeTable.v[ir]);
-  const Pair lower = _mm_unpacklo_pd(nearL, nearR);
-  const Pair upper = _mm_unpackhi_pd(nearL, nearR);
-  const Pair f = _mm_sub_pd(e, _mm_cvtepi32_pd(j));
-  const Pair y = _mm_add_pd(_mm_mul_pd(lower, _mm_sub_pd(_mm_set1_pd(1.0), f)), _mm_mul_pd(upper, f));
-  return _mm_or_pd(_mm_andnot_pd(sign, Select(inside, y, last)), _mm_and_pd(sign, x));
+  const lanes::Mask2 inside = e < Double2(kShapeTableSize - 1);
+  const lanes::Int2 j = lanes::Truncate(e);
+  Double2 lower, upper;
+  lanes::LoadAdjacent(kWideShapeTable.v, lanes::ZeroOutside(j, kShapeTableSize - 1), &lower, &upper);
+  const Double2 f = e - lanes::ToDouble(j);
+  const Double2 y = lower * (Double2(1.0) - f) + upper * f;
+  const Double2 last(static_cast<double>(kShapeTable[kShapeTableSize - 1]));
+  return lanes::WithSignOf(lanes::Select(inside, y, last), x);
 }
 
 // tan(pi * cutoff) of one section's cut-off, reused while the cut-off
@@ -235,20 +245,27 @@ private:
   double mK = 0.0;
 };
 
-// Writes one frame's configuration and coefficients into a section (lane
-// 0 or 1 of c).
-void Configure(BiquadSection& s, double cutoff, double q, const PairCoefficients& c, int lane)
+// Writes one frame's configuration and coefficients into a section.
+void Configure(BiquadSection& s, double cutoff, double q, double a0, double a1, double b1, double b2)
 {
-  auto pick = [lane](Pair p) { return lane == 0 ? Left(p) : Right(p); };
   s.filterType = LowPass;
   s.qFactor = q;
   s.cutoff = cutoff;
   s.gainDb = kSectionGainDb;
-  s.a0 = pick(c.a0);
-  s.a1 = pick(c.a1);
-  s.a2 = pick(c.a0);
-  s.b1 = pick(c.b1);
-  s.b2 = pick(c.b2);
+  s.a0 = a0;
+  s.a1 = a1;
+  s.a2 = a0;
+  s.b1 = b1;
+  s.b2 = b2;
+}
+
+// Lane 0 (left) and lane 1 (right) of a pair's coefficients into two
+// sections.
+void ConfigurePair(BiquadSection& left, BiquadSection& right, Double2 cutoff, double q,
+                   const LowPassCoefficients<Double2>& c)
+{
+  Configure(left, cutoff.Lane0(), q, c.a0.Lane0(), c.a1.Lane0(), c.b1.Lane0(), c.b2.Lane0());
+  Configure(right, cutoff.Lane1(), q, c.a0.Lane1(), c.a1.Lane1(), c.b1.Lane1(), c.b2.Lane1());
 }
 
 // Samples that are not numbers within single-precision range (the shifters'
@@ -256,18 +273,11 @@ void Configure(BiquadSection& s, double cutoff, double q, const PairCoefficients
 // filters, the envelope and the meters at NaN for good.
 double Admit(double x) { return std::fabs(x) <= FLT_MAX ? x : 0.0; }
 
-// Where the lane-0 bit of mask is set, a; elsewhere b. A select rather than
-// a branch, for conditions that follow the signal and cannot be predicted.
-double SelectScalar(__m128d mask, double a, double b)
-{
-  return _mm_cvtsd_f64(_mm_or_pd(_mm_and_pd(mask, _mm_set_sd(a)), _mm_andnot_pd(mask, _mm_set_sd(b))));
-}
-
 // One indicator step: the value follows x with a slightly exaggerated target
 // and decays by factor k per frame.
 double MeterStep(double meter, double x, double k)
 {
-  x = SelectScalar(_mm_cmpgt_sd(_mm_set_sd(x), _mm_set_sd(meter)), x * 1.0125, x * 0.9875);
+  x = lanes::SelectGreater(x, meter, x * kMeterAimAbove, x * kMeterAimBelow);
   return (meter - x) * k + x;
 }
 
@@ -282,8 +292,8 @@ public:
   Envelope(double gain, double intensity, double sr, double attack, double release)
       : mGain(gain), mIntensity(intensity)
   {
-    mInvRatio = 1.0 / std::pow(10.0, 0.2);
-    mL = std::exp(-62.83185307 / sr);
+    mInvRatio = 1.0 / std::pow(10.0, kReductionExponent);
+    mL = std::exp(-kDetectorCorner / sr);
     mDetectorWeight = (-mL) + 1.0;
     mAttackFactor = attack != 0.0 ? std::exp(-1.0 / (attack * sr)) : 0.0;
     mReleaseFactor = release != 0.0 ? std::exp(-1.0 / (sr * release)) : 0.0;
@@ -320,10 +330,8 @@ public:
         mLogLevel[k] = mLevelLog(level);
         const bool clear = LevelIsSum(level) & (u > kLowestLogThreshold);
         // ln(level) against the threshold exponent: the level is above
-        // exp(u) exactly when its logarithm is above u. Decided unless the
-        // two are within 1e-9 (both library functions are accurate to an ulp,
-        // far below that).
-        const double margin = 1e-9 * (1.0 - u);
+        // exp(u) exactly when its logarithm is above u.
+        const double margin = kDecisionMargin * (1.0 - u);
         const bool isAbove = mLogLevel[k] > u + margin;
         const bool isBelow = mLogLevel[k] < u - margin;
         mAbove[above] = k;
@@ -344,9 +352,9 @@ public:
   // Advances the ballistics by one frame toward target; returns the new gain.
   double Follow(double target)
   {
-    const double fallen = _mm_cvtsd_f64(_mm_max_sd(_mm_set_sd(mGain * mAttackFactor), _mm_set_sd(target)));
-    const double risen = _mm_cvtsd_f64(_mm_min_sd(_mm_set_sd(mGain / mReleaseFactor), _mm_set_sd(target)));
-    mGain = SelectScalar(_mm_cmpgt_sd(_mm_set_sd(mGain), _mm_set_sd(target)), fallen, risen);
+    const double fallen = lanes::GreaterOf(mGain * mAttackFactor, target);
+    const double risen = lanes::LesserOf(mGain / mReleaseFactor, target);
+    mGain = lanes::SelectGreater(mGain, target, fallen, risen);
     return mGain;
   }
 
@@ -359,7 +367,7 @@ private:
 
   // Whether m (positive) exceeds the square root of its detector value by
   // more than any rounding of the root, so that the level is m itself.
-  bool LevelIsSum(double m) const { return m * m > (m * mDetectorWeight) * (1.0 + 0x1p-40); }
+  bool LevelIsSum(double m) const { return m * m > (m * mDetectorWeight) * (1.0 + kRootMargin); }
 
   // The reduced gain for a level above its threshold.
   double Reduction(double logLevel, double o, double level)
@@ -387,199 +395,297 @@ private:
   int mWork[kStretch], mAbove[kStretch], mUndecided[kStretch];
 };
 
-}  // namespace
-
-void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
+// What stays fixed for a whole block: it depends only on the parameters, the
+// sample rate and the gate target, none of which change inside a block.
+struct BlockSetup
 {
-  const double sr = SampleRate();
+  float ratio;            // the shifters' speed ratio
+  bool lockstep;          // both shifters' delays and counters agree
+  bool regularShift;      // ... and the shift keeps the delay in its usual range
+  double h;               // gate smoother coefficient
+  double gateStep;        // gate target times the smoother's complement
+  bool shaped;            // the blend has a shaped share
+  bool sequenceHeard;     // the gate-driven path is heard
+  bool indicators;        // indicator values are computed and handed over
+  double meterFactor;     // indicator decay per frame
+  double gateLevel;       // the gate indicator's input
+  Double2 q, frequency, sampleRate, limit, dry, wet, gain;
+};
 
-  // The sequence gate advances once per block by the block's duration.
-  sequencePhase = static_cast<double>(frames) / sr + sequencePhase;
-  const double high = release + 0.2;
-  const double low = high - 0.1;
-  if (sequencePhase >= high) {
-    gateTarget = kGateOpen;
-    sequencePhase = sequencePhase - low;
-  }
-  if (sequencePhase >= low) gateTarget = kGateClosed;
-  if (frames <= 0) return;
-  if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
-
-  // Everything below depends only on parameters and the sample rate, which
-  // cannot change while the instance lock is held.
-  const float ratio = DelayPitchShifter::RatioFor(pitch);
-  const double h = std::exp(((release + release) / sr) * -6.283185307179586);
-  gateSmoother.coefficient = h;
-  gateSmoother.complement = 1.0 - h;
-  const double gateStep = static_cast<double>(gateTarget) * gateSmoother.complement;
-  const double wet = mix / 100.0;
-  const double dry = 1.0 - wet;
-  // Without any shaped share the blend is exactly the shifted sample: 1 * s
-  // plus a signed zero (the shaper's output is bounded) is s, zeros included.
-  const bool shaped = wet != 0.0;
-  const IParameter* sequenceParam = ParameterAt(kParamSequence);
-  const bool sequenceHeard = sequenceParam && sequenceParam->Value() >= 1.0;
-  IEditorLink* editor = Editor();
-  const double meterFactor = std::exp(-4.60517018599 / (sr * 0.3));
-  const double gateLevel = std::fabs(static_cast<double>(gateTarget));
-  // The editor's controls are all added before it is attached, so its
-  // control count is fixed while it exists.
-  const int controls = editor ? editor->ControlCount() : 0;
-  const bool showReduction = reductionMeterControl >= 0 && reductionMeterControl < controls;
-  const bool showGate = gateMeterControl >= 0 && gateMeterControl < controls;
-
-  Envelope envelope(envelopeGain, intensity, sr, attack, release);
-  double smoother = gateSmoother.state;
-  double reduction = reductionMeter.load(std::memory_order_relaxed);
-  double gateShown = gateMeter.load(std::memory_order_relaxed);
-  const double* inL = inputs[0];
-  const double* inR = inputs[1];
-  double* outL = outputs[0];
-  double* outR = outputs[1];
-  // Both shifters always get the same shift, so their delays move together.
-  const bool lockstep = DelayPitchShifter::InLockstep(shifterLeft, shifterRight);
-  const bool regularShift = lockstep && DelayPitchShifter::Regular(shifterLeft, ratio);
-  float shiftDelay = shifterLeft.delay;
-  float shiftDelays[kStretch];
-  static_assert(kStretch <= DelayPitchShifter::kMaxRun, "a stretch is one run of the shifters");
-
-  const Pair qPair = _mm_set1_pd(q);
-  const Pair frequencyPair = _mm_set1_pd(frequency);
-  const Pair srPair = _mm_set1_pd(sr);
-  const Pair limitPair = _mm_set1_pd(kMaxCutoffFraction);
-  const Pair dryPair = _mm_set1_pd(dry);
-  const Pair wetPair = _mm_set1_pd(wet);
-  const Pair gainPair = _mm_set1_pd(outputGain);
-  Pair envZ1 = MakePair(envelopeFilterLeft.z1, envelopeFilterRight.z1);
-  Pair envZ2 = MakePair(envelopeFilterLeft.z2, envelopeFilterRight.z2);
-  Pair seqZ1 = MakePair(sequenceFilterLeft.z1, sequenceFilterRight.z1);
-  Pair seqZ2 = MakePair(sequenceFilterLeft.z2, sequenceFilterRight.z2);
+// Carried from stretch to stretch within a block, then written back.
+struct BlockRun
+{
+  double smoother;        // gate smoother state
+  double reduction;       // envelope indicator
+  double gateShown;       // gate indicator
+  float shiftDelay;       // the shifters' common delay, while regular
+  Double2 envZ1, envZ2, seqZ1, seqZ2;  // section memories, left and right
   CutoffTangent envTangent, seqTangentL, seqTangentR;
-  PairCoefficients envNow = {}, seqNow = {};
+  LowPassCoefficients<Double2> envNow, seqNow;  // coefficients in use
+};
 
-  // A stretch of frames at a time: first the envelope's targets, which
-  // depend only on the raw inputs; then the ballistics, gate smoother,
-  // indicators and the shifters' delays; then the shifters' taps; then the
-  // tangents of the cut-offs, with the blend; then the coefficients and the
-  // filters.
-  double xL[kStretch], xR[kStretch], sum[kStretch], target[kStretch];
-  double reductionAt[kStretch], gateAt[kStretch];
-  double envCut[kStretch], gains[kStretch];
-  Pair seqCut[kStretch];
-  bool envNew[kStretch], seqNew[kStretch];
+// The working buffers of one stretch, filled phase by phase.
+struct Stretch
+{
+  int count;
+  double xL[kStretch], xR[kStretch], sum[kStretch];  // admitted inputs and their sum
+  double target[kStretch], gain[kStretch];           // envelope target and followed gain
+  float shiftDelay[kStretch];                        // the shifters' delays, while regular
+  double reduction[kStretch], gate[kStretch];        // indicator values
+  double envCut[kStretch];                           // envelope sections' cut-off
+  Double2 seqCut[kStretch];                          // sequence sections' cut-offs
+  double sL[kStretch], sR[kStretch];                 // shifted samples
   // Tangents are kept per lane: a pair built from two separate 8-byte stores
   // would be read back with one 16-byte load, which the processor cannot
   // forward from the stores and stalls on.
   double envK[kStretch], seqKL[kStretch], seqKR[kStretch];
-  double sL[kStretch], sR[kStretch];
-  Pair blended[kStretch];
-  for (int first = 0; first < frames; first += kStretch) {
-    const int count = frames - first < kStretch ? frames - first : kStretch;
+  bool envNew[kStretch], seqNew[kStretch];           // a tangent changed
+  Double2 blended[kStretch];                         // the blend, both channels
+};
 
-    for (int k = 0; k < count; ++k) {
-      xL[k] = Admit(inL[first + k]);
-      xR[k] = Admit(inR[first + k]);
-      sum[k] = xR[k] + xL[k];
-    }
-    envelope.Targets(sum, target, count);
-    for (int k = 0; k < count; ++k) {
-      // The shifters' delays share the loop with the ballistics, whose
-      // division chain leaves the other execution units idle.
-      if (regularShift) {
-        shiftDelay = DelayPitchShifter::NextDelay(shiftDelay, ratio);
-        shiftDelays[k] = shiftDelay;
-      }
-      const double gain = envelope.Follow(target[k]);
-      gains[k] = gain;
-      // The gate smoother steps twice per frame, once for each sequence
-      // section.
-      const double once = h * smoother + gateStep;
-      smoother = h * once + gateStep;
-      const Pair cut = _mm_div_pd(_mm_mul_pd(frequencyPair, MakePair(once, smoother)), srPair);
-      seqCut[k] = Select(_mm_cmpgt_pd(cut, limitPair), limitPair, cut);
+// Advances the sequence gate by one block of frames: open for about Release
+// seconds after each wrap of the phase, then closed for kGateClosedFor.
+void ClockGate(EffectChain& chain, int frames, double sr)
+{
+  chain.sequencePhase = static_cast<double>(frames) / sr + chain.sequencePhase;
+  const double high = chain.settings.release + kGateOpensAfter;
+  const double low = high - kGateClosedFor;
+  if (chain.sequencePhase >= high) {
+    chain.gateTarget = kGateOpen;
+    chain.sequencePhase = chain.sequencePhase - low;
+  }
+  if (chain.sequencePhase >= low) chain.gateTarget = kGateClosed;
+}
 
-      if (editor) {
-        reductionAt[k] = reduction = MeterStep(reduction, std::fabs(1.0 - gain), meterFactor);
-        gateAt[k] = gateShown = MeterStep(gateShown, gateLevel, meterFactor);
-      }
-    }
-    // The envelope sections' cut-offs, two frames at a time.
-    for (int k = 0; k < count; k += 2) {
-      const int next = k + 1 < count ? k + 1 : k;
-      const Pair cut = _mm_div_pd(_mm_mul_pd(frequencyPair, _mm_loadh_pd(_mm_load_sd(&gains[k]), &gains[next])), srPair);
-      const Pair limited = Select(_mm_cmpgt_pd(cut, limitPair), limitPair, cut);
-      _mm_store_sd(&envCut[k], limited);
-      _mm_storeh_pd(&envCut[next], limited);
-    }
-    // The indicator values of every frame go to their controls after the
-    // loop, one run per indicator: a call through the editor may change any
-    // register, and would make the loop above save and restore its whole
-    // state on every frame.
-    if (editor) {
-      reductionMeter.store(reduction, std::memory_order_relaxed);
-      gateMeter.store(gateShown, std::memory_order_relaxed);
-      if (showReduction) editor->TakePlugValuesAt(reductionMeterControl, reductionAt, count);
-      if (showGate) editor->TakePlugValuesAt(gateMeterControl, gateAt, count);
-    }
+BlockSetup SetUpBlock(const EffectChain& chain, double sr, bool indicators)
+{
+  const EffectSettings& p = chain.settings;
+  BlockSetup b;
+  b.ratio = DelayPitchShifter::RatioFor(p.pitch);
+  // Both shifters always get the same shift, so their delays move together.
+  b.lockstep = DelayPitchShifter::InLockstep(chain.shifterLeft, chain.shifterRight);
+  b.regularShift = b.lockstep && DelayPitchShifter::Regular(chain.shifterLeft, b.ratio);
+  // The gate smoother is a one-pole lag with its corner at 2 x Release Hz.
+  b.h = std::exp(((p.release + p.release) / sr) * -kTwoPi);
+  b.gateStep = static_cast<double>(chain.gateTarget) * (1.0 - b.h);
+  const double wet = p.mix / kPercent;
+  const double dry = 1.0 - wet;
+  // Without any shaped share the blend is exactly the shifted sample: 1 * s
+  // plus a signed zero (the shaper's output is bounded) is s, zeros included.
+  b.shaped = wet != 0.0;
+  b.sequenceHeard = p.sequenceHeard;
+  b.indicators = indicators;
+  b.meterFactor = std::exp(-kLnHundred / (sr * kMeterFallSeconds));
+  b.gateLevel = std::fabs(static_cast<double>(chain.gateTarget));
+  b.q = Double2(p.q);
+  b.frequency = Double2(p.frequency);
+  b.sampleRate = Double2(sr);
+  b.limit = Double2(kMaxCutoffFraction);
+  b.dry = Double2(dry);
+  b.wet = Double2(wet);
+  b.gain = Double2(p.outputGain);
+  return b;
+}
 
-    if (regularShift) {
-      DelayPitchShifter::ProcessPairRun(shifterLeft, shifterRight, xL, xR, shiftDelays, count, sL, sR);
-    } else if (lockstep) {
-      for (int k = 0; k < count; ++k) {
-        DelayPitchShifter::ProcessPair(shifterLeft, shifterRight, xL[k], xR[k], ratio, &sL[k], &sR[k]);
-      }
-    } else {
-      for (int k = 0; k < count; ++k) {
-        sL[k] = shifterLeft.ProcessWithRatio(xL[k], ratio);
-        sR[k] = shifterRight.ProcessWithRatio(xR[k], ratio);
-      }
+BlockRun StartRun(const EffectChain& chain)
+{
+  BlockRun r;
+  r.smoother = chain.gateSmootherState;
+  r.reduction = chain.reductionMeter.load(std::memory_order_relaxed);
+  r.gateShown = chain.gateMeter.load(std::memory_order_relaxed);
+  r.shiftDelay = chain.shifterLeft.delay;
+  r.envZ1 = Double2::Of(chain.envelopeFilterLeft.z1, chain.envelopeFilterRight.z1);
+  r.envZ2 = Double2::Of(chain.envelopeFilterLeft.z2, chain.envelopeFilterRight.z2);
+  r.seqZ1 = Double2::Of(chain.sequenceFilterLeft.z1, chain.sequenceFilterRight.z1);
+  r.seqZ2 = Double2::Of(chain.sequenceFilterLeft.z2, chain.sequenceFilterRight.z2);
+  r.envNow = r.seqNow = LowPassCoefficients<Double2>{Double2(0.0), Double2(0.0), Double2(0.0), Double2(0.0)};
+  return r;
+}
+
+void AdmitInputs(const double* inL, const double* inR, Stretch& s)
+{
+  for (int k = 0; k < s.count; ++k) {
+    s.xL[k] = Admit(inL[k]);
+    s.xR[k] = Admit(inR[k]);
+    s.sum[k] = s.xR[k] + s.xL[k];
+  }
+}
+
+// Cut-off fractions frequency * x / sr, limited to kMaxCutoffFraction.
+Double2 Cutoffs(const BlockSetup& b, Double2 x)
+{
+  const Double2 cut = b.frequency * x / b.sampleRate;
+  return lanes::Select(cut > b.limit, b.limit, cut);
+}
+
+// The envelope's ballistics, the gate smoother (two steps per frame, one for
+// each sequence section), the indicators and the shifters' delays: one
+// serial chain of divisions per frame, with the other work beside it.
+void FollowAndClock(const BlockSetup& b, Envelope& envelope, BlockRun& r, Stretch& s)
+{
+  double smoother = r.smoother, reduction = r.reduction, gateShown = r.gateShown;
+  float shiftDelay = r.shiftDelay;
+  for (int k = 0; k < s.count; ++k) {
+    if (b.regularShift) {
+      shiftDelay = DelayPitchShifter::NextDelay(shiftDelay, b.ratio);
+      s.shiftDelay[k] = shiftDelay;
     }
-    // The tangents, with the blending of the shifted samples between them:
-    // the library's tangent reads the floating-point status, which waits for
-    // every operation still in flight, so the work placed there is short
-    // chains that finish while the previous tangent is computed.
-    for (int k = 0; k < count; ++k) {
-      envNew[k] = envTangent.Set(envCut[k]);
-      envK[k] = envTangent.K();
-      const bool newL = seqTangentL.Set(Left(seqCut[k]));
-      const bool newR = seqTangentR.Set(Right(seqCut[k]));
-      seqNew[k] = newL || newR;
-      seqKL[k] = seqTangentL.K();
-      seqKR[k] = seqTangentR.K();
-      const Pair y = MakePair(sL[k], sR[k]);
-      blended[k] = shaped ? RoundToFloat(_mm_add_pd(_mm_mul_pd(dryPair, y), _mm_mul_pd(wetPair, ShapePair(y)))) : y;
-    }
-    for (int k = 0; k < count; ++k) {
-      if (envNew[k]) envNow = LowPassPair(_mm_set1_pd(envK[k]), qPair);
-      if (seqNew[k]) seqNow = LowPassPair(_mm_loadh_pd(_mm_load_sd(&seqKL[k]), &seqKR[k]), qPair);
-      const Pair y = blended[k];
-      const Pair e = FilterPair(envZ1, envZ2, envNow, y);
-      const Pair qv = FilterPair(seqZ1, seqZ2, seqNow, y);
-      // Only the heard path's result is rounded; the memories keep full
-      // precision either way.
-      const Pair out = _mm_mul_pd(RoundToFloat(sequenceHeard ? qv : e), gainPair);
-      const int i = first + k;
-      _mm_storel_pd(&outL[i], out);
-      _mm_storeh_pd(&outR[i], out);
+    const double gain = envelope.Follow(s.target[k]);
+    s.gain[k] = gain;
+    const double once = b.h * smoother + b.gateStep;
+    smoother = b.h * once + b.gateStep;
+    s.seqCut[k] = Cutoffs(b, Double2::Of(once, smoother));
+    if (b.indicators) {
+      s.reduction[k] = reduction = MeterStep(reduction, std::fabs(1.0 - gain), b.meterFactor);
+      s.gate[k] = gateShown = MeterStep(gateShown, b.gateLevel, b.meterFactor);
     }
   }
+  r.smoother = smoother;
+  r.reduction = reduction;
+  r.gateShown = gateShown;
+  r.shiftDelay = shiftDelay;
+}
 
-  // The sections end configured for the block's last frame.
-  const double lastSeqL = Left(seqCut[(frames - 1) % kStretch]);
-  const double lastSeqR = Right(seqCut[(frames - 1) % kStretch]);
-  const double lastEnvCut = envCut[(frames - 1) % kStretch];
-  Configure(envelopeFilterLeft, lastEnvCut, q, envNow, 0);
-  Configure(envelopeFilterRight, lastEnvCut, q, envNow, 1);
-  Configure(sequenceFilterLeft, lastSeqL, q, seqNow, 0);
-  Configure(sequenceFilterRight, lastSeqR, q, seqNow, 1);
-  envelopeFilterLeft.z1 = Left(envZ1);
-  envelopeFilterRight.z1 = Right(envZ1);
-  envelopeFilterLeft.z2 = Left(envZ2);
-  envelopeFilterRight.z2 = Right(envZ2);
-  sequenceFilterLeft.z1 = Left(seqZ1);
-  sequenceFilterRight.z1 = Right(seqZ1);
-  sequenceFilterLeft.z2 = Left(seqZ2);
-  sequenceFilterRight.z2 = Right(seqZ2);
-  envelopeGain = envelope.Gain();
-  gateSmoother.state = smoother;
+// The envelope sections' cut-offs, two frames at a time.
+void EnvelopeCutoffs(const BlockSetup& b, Stretch& s)
+{
+  for (int k = 0; k < s.count; k += 2) {
+    const int next = k + 1 < s.count ? k + 1 : k;
+    Cutoffs(b, Double2::Load(&s.gain[k], &s.gain[next])).Store(&s.envCut[k], &s.envCut[next]);
+  }
+}
+
+// The indicator values of every frame go to the sink after the ballistics:
+// a call through the sink may change any register, and would make the loop
+// above save and restore its whole state on every frame.
+void HandIndicators(EffectChain& chain, const BlockRun& r, const Stretch& s, IndicatorSink* sink)
+{
+  chain.reductionMeter.store(r.reduction, std::memory_order_relaxed);
+  chain.gateMeter.store(r.gateShown, std::memory_order_relaxed);
+  sink->TakeIndicators(s.reduction, s.gate, s.count);
+}
+
+void ShiftStretch(EffectChain& chain, const BlockSetup& b, Stretch& s)
+{
+  DelayPitchShifter& left = chain.shifterLeft;
+  DelayPitchShifter& right = chain.shifterRight;
+  if (b.regularShift) {
+    DelayPitchShifter::ProcessPairRun(left, right, s.xL, s.xR, s.shiftDelay, s.count, s.sL, s.sR);
+  } else if (b.lockstep) {
+    for (int k = 0; k < s.count; ++k) {
+      DelayPitchShifter::ProcessPair(left, right, s.xL[k], s.xR[k], b.ratio, &s.sL[k], &s.sR[k]);
+    }
+  } else {
+    for (int k = 0; k < s.count; ++k) {
+      s.sL[k] = left.ProcessWithRatio(s.xL[k], b.ratio);
+      s.sR[k] = right.ProcessWithRatio(s.xR[k], b.ratio);
+    }
+  }
+}
+
+// The tangents, with the blending of the shifted samples between them: the
+// library's tangent reads the floating-point status, which waits for every
+// operation still in flight, so the work placed here is short chains that
+// finish while the previous tangent is computed.
+void TangentsAndBlend(const BlockSetup& b, BlockRun& r, Stretch& s)
+{
+  for (int k = 0; k < s.count; ++k) {
+    s.envNew[k] = r.envTangent.Set(s.envCut[k]);
+    s.envK[k] = r.envTangent.K();
+    const bool newL = r.seqTangentL.Set(s.seqCut[k].Lane0());
+    const bool newR = r.seqTangentR.Set(s.seqCut[k].Lane1());
+    s.seqNew[k] = newL || newR;
+    s.seqKL[k] = r.seqTangentL.K();
+    s.seqKR[k] = r.seqTangentR.K();
+    const Double2 y = Double2::Of(s.sL[k], s.sR[k]);
+    s.blended[k] = b.shaped ? lanes::RoundToFloat(b.dry * y + b.wet * ShapeLanes(y)) : y;
+  }
+}
+
+// Coefficients where a tangent changed, the four sections, the selection of
+// the heard path and the output gain.
+void FilterStretch(const BlockSetup& b, BlockRun& r, const Stretch& s, double* outL, double* outR)
+{
+  Double2 envZ1 = r.envZ1, envZ2 = r.envZ2, seqZ1 = r.seqZ1, seqZ2 = r.seqZ2;
+  LowPassCoefficients<Double2> envNow = r.envNow, seqNow = r.seqNow;
+  for (int k = 0; k < s.count; ++k) {
+    if (s.envNew[k]) envNow = ComputeLowPass(Double2(s.envK[k]), b.q);
+    if (s.seqNew[k]) seqNow = ComputeLowPass(Double2::Load(&s.seqKL[k], &s.seqKR[k]), b.q);
+    const Double2 y = s.blended[k];
+    const Double2 e = LowPassStep(envZ1, envZ2, envNow, y);
+    const Double2 qv = LowPassStep(seqZ1, seqZ2, seqNow, y);
+    // Only the heard path's result is rounded; the memories keep full
+    // precision either way.
+    const Double2 out = lanes::RoundToFloat(b.sequenceHeard ? qv : e) * b.gain;
+    out.Store(&outL[k], &outR[k]);
+  }
+  r.envZ1 = envZ1;
+  r.envZ2 = envZ2;
+  r.seqZ1 = seqZ1;
+  r.seqZ2 = seqZ2;
+  r.envNow = envNow;
+  r.seqNow = seqNow;
+}
+
+// The sections end configured for the block's last frame, with the
+// memories the block left; the envelope and the smoother keep their state.
+void FinishBlock(EffectChain& chain, const Envelope& envelope, const BlockRun& r, const Stretch& last)
+{
+  const double q = chain.settings.q;
+  const Double2 envCut(last.envCut[last.count - 1]);
+  ConfigurePair(chain.envelopeFilterLeft, chain.envelopeFilterRight, envCut, q, r.envNow);
+  ConfigurePair(chain.sequenceFilterLeft, chain.sequenceFilterRight, last.seqCut[last.count - 1], q, r.seqNow);
+  chain.envelopeFilterLeft.z1 = r.envZ1.Lane0();
+  chain.envelopeFilterRight.z1 = r.envZ1.Lane1();
+  chain.envelopeFilterLeft.z2 = r.envZ2.Lane0();
+  chain.envelopeFilterRight.z2 = r.envZ2.Lane1();
+  chain.sequenceFilterLeft.z1 = r.seqZ1.Lane0();
+  chain.sequenceFilterRight.z1 = r.seqZ1.Lane1();
+  chain.sequenceFilterLeft.z2 = r.seqZ2.Lane0();
+  chain.sequenceFilterRight.z2 = r.seqZ2.Lane1();
+  chain.envelopeGain = envelope.Gain();
+  chain.gateSmootherState = r.smoother;
+}
+
+}  // namespace
+
+void EffectChain::SetParameter(int index, double value)
+{
+  switch (index) {
+    case kParamQ: settings.q = value; break;
+    case kParamFrequency: settings.frequency = value; break;
+    case kParamAttack: settings.attack = value; break;
+    case kParamRelease: settings.release = value; break;
+    case kParamIntensity: settings.intensity = value; break;
+    case kParamMix: settings.mix = value; break;
+    case kParamOutput: settings.outputGain = std::pow(10.0, value / kDecibelsPerDecade); break;
+    case kParamPitch: settings.pitch = value; break;
+    case kParamSequence: settings.sequenceHeard = value >= 1.0; break;
+    default: break;
+  }
+}
+
+void EffectChain::ProcessBlock(const double* const* inputs, double* const* outputs, int frames, double sampleRate,
+                               IndicatorSink* indicators)
+{
+  ClockGate(*this, frames, sampleRate);
+  if (frames <= 0) return;
+  if (!inputs || !outputs || !inputs[0] || !inputs[1] || !outputs[0] || !outputs[1]) return;
+
+  const BlockSetup setup = SetUpBlock(*this, sampleRate, indicators != nullptr);
+  BlockRun run = StartRun(*this);
+  Envelope envelope(envelopeGain, settings.intensity, sampleRate, settings.attack, settings.release);
+  Stretch s;
+  for (int first = 0; first < frames; first += kStretch) {
+    s.count = frames - first < kStretch ? frames - first : kStretch;
+    AdmitInputs(inputs[0] + first, inputs[1] + first, s);
+    envelope.Targets(s.sum, s.target, s.count);
+    FollowAndClock(setup, envelope, run, s);
+    EnvelopeCutoffs(setup, s);
+    if (indicators) HandIndicators(*this, run, s, indicators);
+    ShiftStretch(*this, setup, s);
+    TangentsAndBlend(setup, run, s);
+    FilterStretch(setup, run, s, outputs[0] + first, outputs[1] + first);
+  }
+  FinishBlock(*this, envelope, run, s);
 }

@@ -1,7 +1,5 @@
 #include "plugin/Vexa.h"
 
-#include <cmath>
-
 IPlugDescription VexaDescription()
 {
   IPlugDescription d = {};
@@ -20,26 +18,17 @@ IPlugDescription VexaDescription()
 
 Vexa::Vexa(audioMasterCallback host, VexaEditorFactory editorFactory) : IPlugVST(host, VexaDescription())
 {
-  ParameterAt(kParamQ)->DefineContinuous("Q", "%", 0.707, 0.4, 7.0, 0.01, 1.0);
-  ParameterAt(kParamQ)->SetShape(1.0);
-  ParameterAt(kParamFrequency)->DefineContinuous("Frequency", "%", 20000.0, 100.0, 20000.0, 0.01, 2.0);
-  ParameterAt(kParamFrequency)->SetShape(2.0);
-  ParameterAt(kParamAttack)->DefineContinuous("Attack", "%", 0.001, 0.0001, 0.005, 0.0001, 1.0);
-  ParameterAt(kParamAttack)->SetShape(1.0);
-  ParameterAt(kParamRelease)->DefineContinuous("Release", "%", 0.1, 0.05, 0.5, 0.0001, 1.0);
-  ParameterAt(kParamRelease)->SetShape(1.0);
-  ParameterAt(kParamIntensity)->DefineContinuous("Intensity", "%", 0.0, 0.0, 90.0, 0.01, 1.0);
-  ParameterAt(kParamIntensity)->SetShape(1.0);
-  ParameterAt(kParamMix)->DefineContinuous("Mix", "%", 0.0, 0.0, 100.0, 0.01, 1.0);
-  ParameterAt(kParamMix)->SetShape(1.0);
-  ParameterAt(kParamOutput)->DefineContinuous("Output", "%", 0.0, -12.0, 12.0, 1.0, 1.0);
-  ParameterAt(kParamOutput)->SetShape(1.0);
-  ParameterAt(kParamPitch)->DefineContinuous("Pitch", "%", 0.0, -12.0, 12.0, 1.0, 1.0);
-  ParameterAt(kParamPitch)->SetShape(1.0);
-  ParameterAt(kParamSequence)->DefineInteger("Sequence", 0, 0, 1, "");
+  for (int i = 0; i < kNumVexaParams; ++i) {
+    const EffectParamSpec& s = kEffectParams[i];
+    if (s.integer) {
+      ParameterAt(i)->DefineInteger(s.name, s.defaultValue, s.minimum, s.maximum, s.label);
+    } else {
+      ParameterAt(i)->DefineContinuous(s.name, s.label, s.defaultValue, s.minimum, s.maximum, s.step, s.shape);
+    }
+  }
 
-  // The cached copies start from the defaults, so that processing before the
-  // host opens the effect sees sensible values.
+  // The chain starts from the defaults, so that processing before the host
+  // opens the effect sees sensible values.
   for (int i = 0; i < kNumVexaParams; ++i) ParameterChanged(i);
 
   if (editorFactory) editorFactory(*this);
@@ -51,18 +40,27 @@ Vexa::~Vexa() = default;
 void Vexa::ParameterChanged(int index)
 {
   ILockGuard guard(Lock());
-  const IParameter* p = ParameterAt(index);
-  if (!p) return;
-  const double v = p->Value();
-  switch (index) {
-    case kParamQ: q = v; break;
-    case kParamFrequency: frequency = v; break;
-    case kParamAttack: attack = v; break;
-    case kParamRelease: release = v; break;
-    case kParamIntensity: intensity = v; break;
-    case kParamMix: mix = v; break;
-    case kParamOutput: outputGain = std::pow(10.0, v / 20.0); break;
-    case kParamPitch: pitch = v; break;
-    default: break;
+  if (const IParameter* p = ParameterAt(index)) mChain.SetParameter(index, p->Value());
+}
+
+void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
+{
+  IEditorLink* editor = Editor();
+  IndicatorSink* indicators = nullptr;
+  if (editor) {
+    // The editor's controls are all added before it is attached, so its
+    // control count is fixed while it exists.
+    const int controls = editor->ControlCount();
+    mIndicators.editor = editor;
+    mIndicators.showReduction = mIndicators.reductionControl >= 0 && mIndicators.reductionControl < controls;
+    mIndicators.showGate = mIndicators.gateControl >= 0 && mIndicators.gateControl < controls;
+    indicators = &mIndicators;
   }
+  mChain.ProcessBlock(inputs, outputs, frames, SampleRate(), indicators);
+}
+
+void Vexa::EditorIndicators::TakeIndicators(const double* reduction, const double* gate, int count)
+{
+  if (showReduction) editor->TakePlugValuesAt(reductionControl, reduction, count);
+  if (showGate) editor->TakePlugValuesAt(gateControl, gate, count);
 }

@@ -182,9 +182,9 @@ void CopySourceAlphaFull(const Block& k)
 void BlitBlock(const Block& k, float alpha, BlendMode mode, bool separate)
 {
   const int op = mode & BlendOperatorMask;
-  if (op >= 0xF0) {
-    const int from = op & 3;
-    const int to = (op >> 2) & 3;
+  if (op >= BlendChannelCopy) {
+    const int from = op & BlendChannelFieldMask;
+    const int to = (op >> BlendChannelToShift) & BlendChannelFieldMask;
     const int toShift = to * 8;
     const PixelValue keep = ~(static_cast<PixelValue>(255) << toShift);
     ForEachPixel(k, [=](PixelValue* d, PixelValue s) {
@@ -192,7 +192,7 @@ void BlitBlock(const Block& k, float alpha, BlendMode mode, bool separate)
     });
     return;
   }
-  if (mode == 0 && alpha == 1.0f) {
+  if (mode == BlendCopy && alpha == 1.0f) {
     // memmove: a blit of a bitmap onto itself may overlap within a row.
     const size_t bytes = static_cast<size_t>(k.width) * sizeof(PixelValue);
     PixelValue* d = k.dst;
@@ -200,7 +200,7 @@ void BlitBlock(const Block& k, float alpha, BlendMode mode, bool separate)
     for (int y = 0; y < k.height; ++y, d += k.dstStep, s += k.srcStep) std::memmove(d, s, bytes);
     return;
   }
-  if (mode == 0 && alpha == 0.5f) {
+  if (mode == BlendCopy && alpha == 0.5f) {
     ForEachPixel(k, [](PixelValue* d, PixelValue s) { *d = Half(s) + Half(*d); });
     return;
   }
@@ -208,7 +208,7 @@ void BlitBlock(const Block& k, float alpha, BlendMode mode, bool separate)
   if (W == 0) return;
   if ((mode & SourceAlphaFlag) == 0) {
     switch (op) {
-      case 0:
+      case BlendCopy:
         if (W <= 0) return;
         if (W == 256) {
           ForEachPixel(k, [](PixelValue* d, PixelValue s) { *d = s; });
@@ -216,16 +216,16 @@ void BlitBlock(const Block& k, float alpha, BlendMode mode, bool separate)
         }
         BlitPlain<blend::Copy>(k, W);
         return;
-      case 1: BlitPlain<blend::Add>(k, W); return;
-      case 2: BlitPlain<blend::Dodge>(k, W); return;
-      case 3: BlitPlain<blend::Multiply>(k, W); return;
-      case 4: BlitPlain<blend::Overlay>(k, W); return;
-      case 5: BlitPlain<blend::HueSatValue>(k, W); return;
+      case BlendAdd: BlitPlain<blend::Add>(k, W); return;
+      case BlendDodge: BlitPlain<blend::Dodge>(k, W); return;
+      case BlendMultiply: BlitPlain<blend::Multiply>(k, W); return;
+      case BlendOverlay: BlitPlain<blend::Overlay>(k, W); return;
+      case BlendHueSatValue: BlitPlain<blend::HueSatValue>(k, W); return;
       default: return;
     }
   }
   switch (op) {
-    case 0:
+    case BlendCopy:
       if (W == 256 && separate) {
         CopySourceAlphaFull(k);
         return;
@@ -234,11 +234,11 @@ void BlitBlock(const Block& k, float alpha, BlendMode mode, bool separate)
         blend::CopySourceAlpha(d, blend::R(s), blend::G(s), blend::B(s), blend::A(s), W);
       });
       return;
-    case 1: BlitSourceAlphaSkip<blend::Add>(k, W); return;
-    case 2: BlitSourceAlpha<blend::Dodge>(k, W); return;
-    case 3: BlitSourceAlphaSkip<blend::Multiply>(k, W); return;
-    case 4: BlitSourceAlpha<blend::Overlay>(k, W); return;
-    case 5: BlitSourceAlpha<blend::HueSatValue>(k, W); return;
+    case BlendAdd: BlitSourceAlphaSkip<blend::Add>(k, W); return;
+    case BlendDodge: BlitSourceAlpha<blend::Dodge>(k, W); return;
+    case BlendMultiply: BlitSourceAlphaSkip<blend::Multiply>(k, W); return;
+    case BlendOverlay: BlitSourceAlpha<blend::Overlay>(k, W); return;
+    case BlendHueSatValue: BlitSourceAlpha<blend::HueSatValue>(k, W); return;
     default: return;
   }
 }
@@ -340,7 +340,7 @@ void FillArea(LICE_IBitmap* dest, int x, int y, int w, int h, PixelValue colour,
   const int W = BlendWeight(weight);
   const int op = mode & BlendOperatorMask;
   const PixelValue c = colour;
-  if (op == 0) {
+  if (op == BlendCopy) {
     switch (W) {
       case 256: ForEachFilled(start, stride, cols, rows, [c](PixelValue* d) { *d = c; }); return;
       case 128:
@@ -357,18 +357,18 @@ void FillArea(LICE_IBitmap* dest, int x, int y, int w, int h, PixelValue colour,
       default: break;
     }
   }
-  if (W == 0 || op > 5) return;
+  if (W == 0 || op > BlendHueSatValue) return;
   const int r = blend::R(c), g = blend::G(c), b = blend::B(c);
   PixelOp f = nullptr;
   switch (op) {
-    case 0:
+    case BlendCopy:
       if (W <= 0) return;
       f = blend::Copy;
       break;
-    case 1: f = blend::Add; break;
-    case 2: f = blend::Dodge; break;
-    case 3: f = blend::Multiply; break;
-    case 4: f = blend::Overlay; break;
+    case BlendAdd: f = blend::Add; break;
+    case BlendDodge: f = blend::Dodge; break;
+    case BlendMultiply: f = blend::Multiply; break;
+    case BlendOverlay: f = blend::Overlay; break;
     default: f = blend::HueSatValue; break;
   }
   ForEachFilled(start, stride, cols, rows, [=](PixelValue* d) { f(d, r, g, b, W, W); });

@@ -17,6 +17,19 @@ using BlendMode = int;
 constexpr BlendMode SourceAlphaFlag = 0x10000;
 constexpr BlendMode BlendOperatorMask = 0xFF;
 
+// The operators of the mode word's low byte. Operators 6 to 0xEF do nothing.
+constexpr BlendMode BlendCopy = 0;
+constexpr BlendMode BlendAdd = 1;
+constexpr BlendMode BlendDodge = 2;
+constexpr BlendMode BlendMultiply = 3;
+constexpr BlendMode BlendOverlay = 4;
+constexpr BlendMode BlendHueSatValue = 5;
+// BlendChannelCopy | from | (to << 2) copies byte `from` of each source
+// pixel into byte `to` of the destination pixel (blit only).
+constexpr BlendMode BlendChannelCopy = 0xF0;
+constexpr BlendMode BlendChannelFieldMask = 3;
+constexpr int BlendChannelToShift = 2;
+
 // 256 entries: 0 for 0, floor(65536 / x) - 1 for x = 1..255.
 extern const uint16_t ReciprocalTable[256];
 

@@ -25,7 +25,9 @@ constexpr int kNativeLineHeight = 256;
 constexpr int kMaxCode = 0xFFFF;
 constexpr int kMonochromeThreshold = 130;
 constexpr unsigned char kEffectCoverage = 128;
-constexpr int kFontsNeedingGlyphs = 0x1F7;
+// Font flags whose effects only the glyph cache draws.
+constexpr int kFontsNeedingGlyphs = kFontVertical | kFontCounterClockwise | kFontAsciiOnly | kFontSmooth | kFontInvert |
+                                    kFontMonochrome | kFontShadow | kFontOutline;
 constexpr unsigned kAlignBits = kTextCenter | kTextRight | kTextVCenter | kTextBottom;
 // Converted texts below this many UTF-16 units use the local buffer.
 constexpr int kWideLocalUnits = 1024;
@@ -37,8 +39,8 @@ void PrepareGlyphScratch(LICE_SysBitmap* s)
 {
   LICE_NativeDC dc = s->DeviceContext();
   if (!dc) return;
-  NativeSetTextColor(dc, 0xFFFFFF);
-  NativeSetBackMode(dc, 2);
+  NativeSetTextColor(dc, kNativeWhite);
+  NativeSetBackMode(dc, kBackOpaque);
   NativeSetBackColor(dc, 0);
 }
 
@@ -383,7 +385,9 @@ bool LICE_CachedFont::RenderGlyph(LICE_IBitmap* bitmap, int code, int x, int y, 
   if (bw <= 0 || bh <= 0) return false;
   const int bx = static_cast<int>(px), by = static_cast<int>(py);
 
-  if (mBackgroundMode == 2) FillArea(bitmap, bx, by, bw, bh, mBackground, mCombineWeight, mCombineMode & ~SourceAlphaFlag);
+  if (mBackgroundMode == kBackOpaque) {
+    FillArea(bitmap, bx, by, bw, bh, mBackground, mCombineWeight, mCombineMode & ~SourceAlphaFlag);
+  }
 
   const int op = mCombineMode & BlendOperatorMask;
   int W = BlendWeight(mCombineWeight);
@@ -440,9 +444,9 @@ bool LICE_CachedFont::DrawsNatively(LICE_IBitmap* bitmap, unsigned flags, bool n
 int LICE_CachedFont::DrawOnContext(LICE_NativeDC dc, const char* text, int length, LICE_Rect* rect, unsigned flags)
 {
   LICE_NativeFont previous = NativeSelectFont(dc, mFont);
-  NativeSetTextColor(dc, mForeground & 0xFFFFFF);
+  NativeSetTextColor(dc, mForeground & kNativeRgbMask);
   NativeSetBackMode(dc, mBackgroundMode);
-  if (mBackgroundMode == 2) NativeSetBackColor(dc, mBackground & 0xFFFFFF);
+  if (mBackgroundMode == kBackOpaque) NativeSetBackColor(dc, mBackground & kNativeRgbMask);
 
   const int n = TextBytes(text, length);
   const unsigned format = (flags & ~kTextWeightFromColor) | kTextNoPrefix;

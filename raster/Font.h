@@ -118,7 +118,7 @@ private:
   PixelValue mForeground = 0;
   PixelValue mBackground = 0xFFFFFFFF;
   PixelValue mEffect = 0xFFFFFFFF;
-  int mBackgroundMode = 1;
+  int mBackgroundMode = kBackTransparent;
   BlendMode mCombineMode = 0;
   float mCombineWeight = 1.0f;
   int mFlags = 0;

@@ -11,7 +11,7 @@
 
 // A native font handle (HFONT on Windows, the raster layer's own font object
 // elsewhere). Whoever creates it deletes it with NativeDeleteFont, unless it
-// hands ownership to a font object (LICE_CachedFont with flag 0x200).
+// hands ownership to a font object (LICE_CachedFont with kFontOwnsHandle).
 using LICE_NativeFont = void*;
 
 // What a native font is made from.
@@ -46,9 +46,14 @@ void NativeDeleteFont(LICE_NativeFont font);
 // Selects font into dc and returns the previously selected font.
 LICE_NativeFont NativeSelectFont(LICE_NativeDC dc, LICE_NativeFont font);
 // Colours are 0x..RRGGBB; the top byte is ignored.
+constexpr PixelValue kNativeRgbMask = 0xFFFFFF;
+constexpr PixelValue kNativeWhite = 0xFFFFFF;
 void NativeSetTextColor(LICE_NativeDC dc, PixelValue rgb);
 void NativeSetBackColor(LICE_NativeDC dc, PixelValue rgb);
-// 1 transparent, 2 opaque.
+// Whether text drawing leaves the background or fills it with the back
+// colour.
+constexpr int kBackTransparent = 1;
+constexpr int kBackOpaque = 2;
 void NativeSetBackMode(LICE_NativeDC dc, int mode);
 // Cell height of the selected font (its text-metric height), 0 without one.
 int NativeTextHeight(LICE_NativeDC dc);

@@ -24,10 +24,6 @@ win32=$VEXA_ROOT/build/win32
   echo
   "$linux/tools/vexa-demo" report "$out/input.wav" "$out/output-linux.wav" "$out/output-win32.wav"
 } > "$out/report.txt"
-if vexa_start_display && "$VEXA_ROOT/scripts/wine-run.sh" "$win32/tools/vexa-host.exe" snapshot \
-     "$win32/plugin/Vexa.dll" "$out/editor.png" 2>/dev/null; then
-  echo "editor snapshot: editor.png" >> "$out/report.txt"
-fi
 vexa_stop_display
 cat "$out/report.txt"
 echo

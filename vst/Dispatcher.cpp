@@ -11,9 +11,19 @@ namespace {
 
 typedef VstIntPtr (*OpcodeHandler)(IPlugVST& plug, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
+// The range of a 32-bit index or count carried in the pointer-wide value.
+constexpr VstIntPtr kInt32Min = -0x7FFFFFFFLL - 1;
+constexpr VstIntPtr kInt32Max = 0x7FFFFFFF;
+
+// Host extension bits, set when the host asks whether they are supported.
+constexpr int kExtensionCockos = 1;
+constexpr int kExtensionViewAsConfig = 2;
+
 // Copies text into a host buffer of `bound` bytes, cut and terminated.
 void CopyToHost(void* ptr, const char* text, int bound) { CopyText(static_cast<char*>(ptr), text, bound); }
 
+// Some hosts send effOpen more than once: the host query runs the first time
+// only, and the parameters are derived again, which changes nothing.
 VstIntPtr OnOpen(IPlugVST& plug, VstInt32, VstIntPtr, void*, float)
 {
   plug.PerHostSetup();
@@ -21,12 +31,15 @@ VstIntPtr OnOpen(IPlugVST& plug, VstInt32, VstIntPtr, void*, float)
   return 0;
 }
 
+// A program change saves the values into the slot being left, so that hosts
+// switching programs back and forth keep edits. An effect that keeps its state
+// in chunks leaves programs to the chunks, which hosts restore themselves.
 VstIntPtr OnSetProgram(IPlugVST& plug, VstInt32, VstIntPtr value, void*, float)
 {
   if (plug.DoesStateChunks()) return 0;
   plug.ModifyCurrentPreset();
   // A preset index beyond 32 bits is no index of ours.
-  if (value >= -0x7FFFFFFFLL - 1 && value <= 0x7FFFFFFF) plug.RestorePreset(static_cast<int>(value));
+  if (value >= kInt32Min && value <= kInt32Max) plug.RestorePreset(static_cast<int>(value));
   return 0;
 }
 
@@ -82,7 +95,7 @@ VstIntPtr OnSetSampleRate(IPlugVST& plug, VstInt32, VstIntPtr, void*, float opt)
 
 VstIntPtr OnSetBlockSize(IPlugVST& plug, VstInt32, VstIntPtr value, void*, float)
 {
-  const int frames = value < 0 ? 0 : (value > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(value));
+  const int frames = value < 0 ? 0 : (value > kInt32Max ? static_cast<int>(kInt32Max) : static_cast<int>(value));
   plug.ChangeBlockSize(frames);
   plug.ResetProcessing();
   return 0;
@@ -115,6 +128,8 @@ VstIntPtr OnEditOpen(IPlugVST& plug, VstInt32, VstIntPtr, void* ptr, float)
   return 1;
 }
 
+// Hosts may close an editor that is not open, or close it twice; the editor
+// then has no window to destroy and the call does no harm.
 VstIntPtr OnEditClose(IPlugVST& plug, VstInt32, VstIntPtr, void*, float)
 {
   IEditorLink* editor = plug.Editor();
@@ -126,6 +141,8 @@ VstIntPtr OnEditClose(IPlugVST& plug, VstInt32, VstIntPtr, void*, float)
 
 VstIntPtr OnIdentify(IPlugVST&, VstInt32, VstIntPtr, void*, float) { return 0x4E764566; }
 
+// The host reads the chunk through the pointer it gets; the memory stays the
+// instance's and valid until the next chunk call of the same kind or effClose.
 VstIntPtr OnGetChunk(IPlugVST& plug, VstInt32 index, VstIntPtr, void* ptr, float)
 {
   if (!ptr) return 0;
@@ -148,7 +165,7 @@ VstIntPtr OnSetChunk(IPlugVST& plug, VstInt32 index, VstIntPtr value, void* ptr,
 {
   if (!ptr) return 0;
   // A negative or absurd byte count is no chunk.
-  if (value < 0 || value > 0x7FFFFFFF) return 0;
+  if (value < 0 || value > kInt32Max) return 0;
   const bool program = index != 0;
   IStateChunk& chunk = program ? plug.ProgramChunk() : plug.BankChunk();
   if (!chunk.Assign(ptr, static_cast<int>(value))) return 0;
@@ -165,6 +182,8 @@ VstIntPtr OnSetChunk(IPlugVST& plug, VstInt32 index, VstIntPtr value, void* ptr,
   return 1;
 }
 
+// Hosts send the events of a block from the audio thread, before the block;
+// the instance lock keeps them apart from the user-interface thread's calls.
 VstIntPtr OnProcessEvents(IPlugVST& plug, VstInt32, VstIntPtr, void* ptr, float)
 {
   const VstEvents* events = static_cast<const VstEvents*>(ptr);
@@ -192,6 +211,7 @@ VstIntPtr OnString2Parameter(IPlugVST& plug, VstInt32 index, VstIntPtr, void* pt
 {
   IParameter* p = plug.ParameterAt(index);
   if (!p) return 0;
+  // A null text is the host asking whether this parameter takes text at all.
   if (!ptr) return 1;
   // Read at most one display's worth of the host's text.
   char text[kMaxNumberText];
@@ -290,10 +310,14 @@ VstIntPtr OnGetVendorVersion(IPlugVST& plug, VstInt32, VstIntPtr, void*, float)
   return IPlugVST::DecimalVersion(plug.Version());
 }
 
+// Hosts with the Cockos extensions ask here for a parameter's display text at
+// a normalized value other than the current one (index effGetParamDisplay),
+// and whether a parameter is discrete (index effGetParamName). The answer
+// kVendorSpecificAnswer tells them the query was understood.
 VstIntPtr OnVendorSpecific(IPlugVST& plug, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
   // Value is a parameter index; anything beyond 32 bits is none of ours.
-  const int param = (value >= 0 && value <= 0x7FFFFFFF) ? static_cast<int>(value) : -1;
+  const int param = (value >= 0 && value <= kInt32Max) ? static_cast<int>(value) : -1;
   if (index == effGetParamDisplay) {
     if (!ptr) return 0;
     if (const IParameter* p = plug.ParameterAt(param)) {
@@ -318,12 +342,14 @@ VstIntPtr OnCanDo(IPlugVST& plug, VstInt32, VstIntPtr, void* ptr, float)
                              !std::strcmp(text, "receiveVstEvents") || !std::strcmp(text, "receiveVstMidiEvent"))) {
     return 1;
   }
+  // A host that asks about its own extensions has them; the bits remember
+  // that for host-specific behaviour later.
   if (!std::strcmp(text, "hasCockosExtensions")) {
-    plug.AddHostExtension(1);
+    plug.AddHostExtension(kExtensionCockos);
     return kCockosAnswer;
   }
   if (!std::strcmp(text, "hasCockosViewAsConfig")) {
-    plug.AddHostExtension(2);
+    plug.AddHostExtension(kExtensionViewAsConfig);
     return kCockosAnswer;
   }
   return 0;

@@ -1,4 +1,4 @@
-// Throughput of the effect's ProcessBlock against the plain per-sample
+// Throughput of the effect chain against the plain per-sample
 // transcription, and the cost of silence after signal (subnormal decay).
 #include <benchmark/benchmark.h>
 
@@ -11,24 +11,22 @@
 #include <vector>
 
 #include "core/FloatEnv.h"
+#include "plugin/EffectChain.h"
 #include "plugin/Vexa.h"
+#include "tests/plugin/EffectRig.h"
 #include "tests/plugin/ReferenceEffect.h"
 
 namespace {
+
+using rig::kBusy;
+using rig::kDefaults;
+using rig::kResonantLowCut;
+using rig::Setting;
 
 constexpr uint32_t kSeed = 0xbe4c4;
 constexpr int kBlock = 1024;
 constexpr int kBlocksPerSignal = 64;
 constexpr double kRate = 44100.0;
-
-struct Setting
-{
-  double v[kNumVexaParams];
-};
-
-constexpr Setting kDefaults = {{0.707, 20000.0, 0.001, 0.1, 0.0, 0.0, 0.0, 0.0, 0.0}};
-constexpr Setting kBusy = {{0.707, 20000.0, 0.001, 0.1, 60.0, 50.0, 0.0, 7.0, 1.0}};
-constexpr Setting kDarkResonant = {{7.0, 100.0, 0.001, 0.1, 0.0, 0.0, 0.0, 0.0, 0.0}};
 
 // A slow sine with noise on it, the same for every run. Typical: peaks at
 // half scale, so the summed channels stay below 1 and the envelope is idle at
@@ -57,29 +55,12 @@ struct TestSignal
 const TestSignal kTypical(0.25);
 const TestSignal kHot(0.45);
 
-// The editor as the audio path sees it: twelve controls taking indicator
-// values.
-class BenchEditor : public IEditorLink
-{
-public:
-  void PushParamToControls(int, double, bool) override {}
-  void CreateBackBuffer() override {}
-  void* OpenEditor(void*) override { return nullptr; }
-  void CloseEditor() override {}
-  int Width() const override { return 764; }
-  int Height() const override { return 222; }
-  int ControlCount() const override { return 12; }
-  void TakePlugValueAt(int index, double value) override { values[index & 15].store(value, std::memory_order_relaxed); }
-
-private:
-  std::atomic<double> values[16];
-};
-
+// An opened instance with an editor, as a host drives it.
 std::unique_ptr<Vexa> MakePlug(const Setting& s)
 {
   auto plug = std::make_unique<Vexa>(nullptr);
-  plug->AttachEditor(new BenchEditor);
-  plug->SetMeterControls(10, 11);
+  plug->AttachEditor(new rig::FakeEditor);
+  plug->SetMeterControls(rig::FakeEditor::kReductionControl, rig::FakeEditor::kGateControl);
   AEffect* e = plug->Effect();
   e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
   e->dispatcher(e, effSetSampleRate, 0, 0, nullptr, static_cast<float>(kRate));
@@ -91,11 +72,12 @@ std::unique_ptr<Vexa> MakePlug(const Setting& s)
   return plug;
 }
 
-std::unique_ptr<reference::Effect> MakeReference(const Setting& s)
+// A chain and the transcription at the setting.
+std::unique_ptr<rig::ChainPair> MakePair(const Setting& s)
 {
-  auto ref = std::make_unique<reference::Effect>();
-  for (int i = 0; i < kNumVexaParams; ++i) ref->SetParameter(i, s.v[i]);
-  return ref;
+  auto pair = std::make_unique<rig::ChainPair>();
+  pair->Apply(s);
+  return pair;
 }
 
 void Report(benchmark::State& state)
@@ -105,20 +87,21 @@ void Report(benchmark::State& state)
   state.counters["x_realtime"] = benchmark::Counter(frames / kRate, benchmark::Counter::kIsRate);
 }
 
-// The production ProcessBlock on the same double samples as the
-// transcription, in the same floating-point environment.
+// The chain's ProcessBlock, indicators included, on the same double samples
+// as the transcription, in the same floating-point environment.
 void Production(benchmark::State& state, const Setting* setting, const TestSignal* signal)
 {
-  auto plug = MakePlug(*setting);
+  auto pair = MakePair(*setting);
+  rig::RecordingSink sink;
   const TestSignal& sig = *signal;
   std::vector<double> outL(kBlock), outR(kBlock);
   size_t block = 0;
   IScopedFlushDenormals flush;
   for (auto _ : state) {
     const size_t at = (block++ % kBlocksPerSignal) * kBlock;
-    double* in[2] = {const_cast<double*>(&sig.leftD[at]), const_cast<double*>(&sig.rightD[at])};
+    const double* in[2] = {&sig.leftD[at], &sig.rightD[at]};
     double* out[2] = {outL.data(), outR.data()};
-    plug->ProcessBlock(in, out, kBlock);
+    pair->chain->ProcessBlock(in, out, kBlock, kRate, &sink);
     benchmark::DoNotOptimize(outL.data());
   }
   Report(state);
@@ -146,7 +129,8 @@ void Hosted(benchmark::State& state, const Setting* setting, const TestSignal* s
 // The plain transcription over the same samples, same environment.
 void Literal(benchmark::State& state, const Setting* setting, const TestSignal* signal)
 {
-  auto ref = MakeReference(*setting);
+  auto pair = MakePair(*setting);
+  reference::Effect* ref = pair->ref.get();
   const TestSignal& sig = *signal;
   std::vector<double> outL(kBlock), outR(kBlock);
   size_t block = 0;
@@ -168,8 +152,8 @@ void Literal(benchmark::State& state, const Setting* setting, const TestSignal* 
 void SideBySide(benchmark::State& state, const Setting* setting, const TestSignal* signal)
 {
   using Clock = std::chrono::steady_clock;
-  auto plug = MakePlug(*setting);
-  auto ref = MakeReference(*setting);
+  auto pair = MakePair(*setting);
+  rig::RecordingSink sink;
   const TestSignal& sig = *signal;
   std::vector<double> outL(kBlock), outR(kBlock);
   size_t block = 0;
@@ -180,10 +164,10 @@ void SideBySide(benchmark::State& state, const Setting* setting, const TestSigna
     const double* in[2] = {&sig.leftD[at], &sig.rightD[at]};
     double* out[2] = {outL.data(), outR.data()};
     const Clock::time_point t0 = Clock::now();
-    ref->ProcessBlock(in, out, kBlock, kRate, true);
+    pair->ref->ProcessBlock(in, out, kBlock, kRate, true);
     benchmark::DoNotOptimize(outL.data());
     const Clock::time_point t1 = Clock::now();
-    plug->ProcessBlock(const_cast<double**>(in), out, kBlock);
+    pair->chain->ProcessBlock(in, out, kBlock, kRate, &sink);
     benchmark::DoNotOptimize(outL.data());
     const Clock::time_point t2 = Clock::now();
     literal += t1 - t0;
@@ -199,11 +183,12 @@ void SideBySide(benchmark::State& state, const Setting* setting, const TestSigna
 // decay through the subnormal range. That decay takes many seconds, so each
 // measured block starts from the memories the signal left, moved (untimed)
 // to where the decay would have brought them: about 1e-310, subnormal.
-// Through the callback (flush-to-zero, denormals-are-zero) or by calling
-// ProcessBlock directly, without them, to show what the setting saves.
+// Through the callback (flush-to-zero, denormals-are-zero) or by calling the
+// chain directly, without them, to show what the setting saves.
 void SilenceAfterSignal(benchmark::State& state, bool throughCallback)
 {
-  auto plug = MakePlug(kDarkResonant);
+  auto plug = MakePlug(kResonantLowCut);
+  EffectChain& chain = plug->Chain();
   AEffect* e = plug->Effect();
   const TestSignal& sig = kHot;
   std::vector<float> outL(kBlock), outR(kBlock), zero(kBlock, 0.0f);
@@ -216,8 +201,8 @@ void SilenceAfterSignal(benchmark::State& state, bool throughCallback)
     float* out[2] = {outL.data(), outR.data()};
     e->processReplacing(e, in, out, kBlock);
   }
-  BiquadSection* sections[4] = {&plug->envelopeFilterLeft, &plug->envelopeFilterRight, &plug->sequenceFilterLeft,
-                                &plug->sequenceFilterRight};
+  BiquadSection* sections[4] = {&chain.envelopeFilterLeft, &chain.envelopeFilterRight, &chain.sequenceFilterLeft,
+                                &chain.sequenceFilterRight};
   double memory[8];
   for (int i = 0; i < 4; ++i) {
     memory[2 * i] = sections[i]->z1 * 1e-310;
@@ -235,9 +220,9 @@ void SilenceAfterSignal(benchmark::State& state, bool throughCallback)
       float* out[2] = {outL.data(), outR.data()};
       e->processReplacing(e, in, out, kBlock);
     } else {
-      double* in[2] = {zeroD.data(), zeroD.data()};
+      const double* in[2] = {zeroD.data(), zeroD.data()};
       double* out[2] = {outLD.data(), outRD.data()};
-      plug->ProcessBlock(in, out, kBlock);
+      chain.ProcessBlock(in, out, kBlock, kRate, nullptr);
     }
     benchmark::DoNotOptimize(outL.data());
     benchmark::DoNotOptimize(outLD.data());
@@ -245,7 +230,7 @@ void SilenceAfterSignal(benchmark::State& state, bool throughCallback)
   Report(state);
 }
 
-void NoiseDark(benchmark::State& state) { Hosted(state, &kDarkResonant, &kHot); }
+void NoiseDark(benchmark::State& state) { Hosted(state, &kResonantLowCut, &kHot); }
 void SilenceAfterSignalDark(benchmark::State& state) { SilenceAfterSignal(state, true); }
 void SilenceAfterSignalDarkUnflushed(benchmark::State& state) { SilenceAfterSignal(state, false); }
 

@@ -27,5 +27,5 @@ struct PosixDrawContext
   PosixFont* font;
   PixelValue textColor;  // 0x00RRGGBB
   PixelValue backColor;  // 0x00RRGGBB
-  int backMode;          // 1 transparent, 2 opaque
+  int backMode;          // kBackTransparent or kBackOpaque
 };

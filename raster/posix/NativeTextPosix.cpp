@@ -207,7 +207,7 @@ int DrawCodes(LICE_NativeDC handle, const std::vector<uint32_t>& codes, LICE_Rec
         x = static_cast<long long>(rect->right) - r.width;
       }
       if (y < t.clipBottom && y + f->height > t.clipTop && y > INT_MIN / 2) {
-        if (dc->backMode == 2) FillBox(t, x, y, x + r.width, y + f->height, dc->backColor);
+        if (dc->backMode == kBackOpaque) FillBox(t, x, y, x + r.width, y + f->height, dc->backColor);
         long long pen = x;
         for (int i = r.start; i < r.start + r.count && pen < t.clipRight + f->height; ++i) {
           const uint32_t c = codes[i];
@@ -301,12 +301,12 @@ LICE_NativeFont NativeSelectFont(LICE_NativeDC dc, LICE_NativeFont font)
 
 void NativeSetTextColor(LICE_NativeDC dc, PixelValue rgb)
 {
-  if (dc) static_cast<PosixDrawContext*>(dc)->textColor = rgb & 0xFFFFFF;
+  if (dc) static_cast<PosixDrawContext*>(dc)->textColor = rgb & kNativeRgbMask;
 }
 
 void NativeSetBackColor(LICE_NativeDC dc, PixelValue rgb)
 {
-  if (dc) static_cast<PosixDrawContext*>(dc)->backColor = rgb & 0xFFFFFF;
+  if (dc) static_cast<PosixDrawContext*>(dc)->backColor = rgb & kNativeRgbMask;
 }
 
 void NativeSetBackMode(LICE_NativeDC dc, int mode)

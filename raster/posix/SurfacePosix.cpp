@@ -7,6 +7,7 @@
 #include <new>
 
 #include "raster/NativeSurface.h"
+#include "raster/NativeText.h"
 #include "raster/posix/DrawContextPosix.h"
 
 LICE_NativeDC NativeCreateMemoryDC()
@@ -14,8 +15,9 @@ LICE_NativeDC NativeCreateMemoryDC()
   PosixDrawContext* dc = new (std::nothrow) PosixDrawContext();
   if (!dc) return nullptr;
   dc->textColor = 0;
-  dc->backColor = 0xFFFFFF;
-  dc->backMode = 2;
+  // A new context draws text opaquely on white, as a native one does.
+  dc->backColor = kNativeWhite;
+  dc->backMode = kBackOpaque;
   return dc;
 }
 

@@ -46,7 +46,7 @@ void NativeSetBackColor(LICE_NativeDC dc, PixelValue rgb)
 
 void NativeSetBackMode(LICE_NativeDC dc, int mode)
 {
-  if (dc) SetBkMode(Dc(dc), mode == 2 ? OPAQUE : TRANSPARENT);
+  if (dc) SetBkMode(Dc(dc), mode == kBackOpaque ? OPAQUE : TRANSPARENT);
 }
 
 int NativeTextHeight(LICE_NativeDC dc)

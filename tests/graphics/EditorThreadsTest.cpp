@@ -206,8 +206,8 @@ TEST(EditorThreads, AudioAndEditorRunTogetherWithoutSharingUnguardedData)
   }
   // The last values handed over are the effect's final indicator values,
   // and the ticks that follow draw them and come to rest.
-  EXPECT_EQ(ed->ControlAt(kReductionIndex)->Value(), plug->reductionMeter.load());
-  EXPECT_EQ(ed->ControlAt(kGateIndex)->Value(), plug->gateMeter.load());
+  EXPECT_EQ(ed->ControlAt(kReductionIndex)->Value(), plug->Chain().reductionMeter.load());
+  EXPECT_EQ(ed->ControlAt(kGateIndex)->Value(), plug->Chain().gateMeter.load());
   for (int i = 0; i < 3; ++i) ed->RedrawDirty();
   IArea rest;
   EXPECT_FALSE(ed->TickDirtyArea(&rest));

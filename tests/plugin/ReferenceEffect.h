@@ -1,8 +1,8 @@
 #pragma once
 // A plain transcription of the effect's per-sample processing, written step by
 // step with every single-precision rounding and no reuse of any kind. The
-// optimised Vexa::ProcessBlock must match it bit for bit; the tests compare
-// the two and the benchmarks measure the distance.
+// optimised EffectChain::ProcessBlock must match it bit for bit; the tests
+// compare the two and the benchmarks measure the distance.
 
 #include <cfloat>
 #include <cmath>

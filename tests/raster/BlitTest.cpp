@@ -9,6 +9,7 @@
 
 #include "raster/Bitmap.h"
 #include "raster/Blit.h"
+#include "tests/TestSeed.h"
 
 namespace
 {
@@ -204,14 +205,24 @@ PixelValue RefFillPixel(PixelValue dst, PixelValue colour, int mode, float alpha
 }
 
 const float kWeights[] = {0.0f, 0.25f, 0.5f, 0.75f, 1.0f, 0.003f, 0.1f, 0.33f, 0.61f, 0.999f, 1.37f, 2.0f, -0.2f};
-const int kOperators[] = {0, 1, 2, 3, 4, 5, 6, 0x7F, 0xF0, 0xF3, 0xF6, 0xFC, 0xFF};
-
-uint32_t Seed()
-{
-  const uint32_t seed = std::random_device{}();
-  std::printf("seed %u\n", seed);
-  return seed;
-}
+// Operators 6 and 0x7F are none: they leave the destination alone.
+constexpr int kNoOperator = 6;
+constexpr int kNoOperatorHigh = 0x7F;
+// A mode bit outside the operator byte and the flag, which blits ignore.
+constexpr int kIgnoredModeBit = 0x1000;
+const int kOperators[] = {BlendCopy,
+                          BlendAdd,
+                          BlendDodge,
+                          BlendMultiply,
+                          BlendOverlay,
+                          BlendHueSatValue,
+                          kNoOperator,
+                          kNoOperatorHigh,
+                          BlendChannelCopy,
+                          BlendChannelCopy | 3,
+                          BlendChannelCopy | 2 | (1 << BlendChannelToShift),
+                          BlendChannelCopy | (3 << BlendChannelToShift),
+                          BlendChannelCopy | 3 | (3 << BlendChannelToShift)};
 
 // Pixels that stress the edges of the channel range.
 PixelValue RandomPixel(std::mt19937& rng)
@@ -229,11 +240,11 @@ PixelValue RandomPixel(std::mt19937& rng)
 
 TEST(Blit, EveryOperatorMatchesPerPixelReference)
 {
-  const uint32_t seed = Seed();
+  const TestSeed seed;
   std::mt19937 rng(seed);
   constexpr int kW = 23, kH = 9;
   for (int op : kOperators) {
-    for (int flag : {0, 0x10000}) {
+    for (int flag : {0, SourceAlphaFlag}) {
       for (float alpha : kWeights) {
         LICE_MemBitmap src(kW, kH, 3), dst(kW, kH, 3);
         for (int y = 0; y < kH; ++y) {
@@ -244,7 +255,7 @@ TEST(Blit, EveryOperatorMatchesPerPixelReference)
         }
         LICE_MemBitmap before(kW, kH, 3);
         BlitBitmap(&before, &dst, 0, 0, nullptr, 1.0f, 0);
-        const int mode = op | flag | (rng() & 1 ? 0x1000 : 0);
+        const int mode = op | flag | (rng() & 1 ? kIgnoredModeBit : 0);
         BlitBitmap(&dst, &src, 0, 0, nullptr, alpha, mode);
         for (int y = 0; y < kH; ++y) {
           for (int x = 0; x < kW; ++x) {
@@ -263,7 +274,7 @@ TEST(Blit, SourceAlphaRunsMatchPerPixelReference)
 {
   // Film strips: runs of opaque and of transparent pixels with soft edges
   // between them, at every offset against groups of four.
-  const uint32_t seed = Seed();
+  const TestSeed seed;
   std::mt19937 rng(seed);
   constexpr int kW = 37, kH = 24;
   for (float alpha : {1.0f, 0.25f}) {
@@ -282,10 +293,10 @@ TEST(Blit, SourceAlphaRunsMatchPerPixelReference)
       }
     }
     BlitBitmap(&before, &dst, 0, 0, nullptr, 1.0f, 0);
-    BlitBitmap(&dst, &src, 0, 0, nullptr, alpha, 0x10000);
+    BlitBitmap(&dst, &src, 0, 0, nullptr, alpha, SourceAlphaFlag);
     for (int y = 0; y < kH; ++y) {
       for (int x = 0; x < kW; ++x) {
-        ASSERT_EQ(At(dst, x, y), RefBlitPixel(At(before, x, y), At(src, x, y), 0x10000, alpha))
+        ASSERT_EQ(At(dst, x, y), RefBlitPixel(At(before, x, y), At(src, x, y), SourceAlphaFlag, alpha))
             << "at " << x << "," << y << " alpha " << alpha << " seed " << seed;
       }
     }
@@ -294,11 +305,11 @@ TEST(Blit, SourceAlphaRunsMatchPerPixelReference)
 
 TEST(Fill, EveryOperatorMatchesPerPixelReference)
 {
-  const uint32_t seed = Seed();
+  const TestSeed seed;
   std::mt19937 rng(seed);
   constexpr int kW = 17, kH = 5;
   for (int op : kOperators) {
-    for (int flag : {0, 0x10000}) {
+    for (int flag : {0, SourceAlphaFlag}) {
       for (float alpha : kWeights) {
         for (int trial = 0; trial < 4; ++trial) {
           LICE_MemBitmap dst(kW, kH, 3), before(kW, kH, 3);
@@ -338,24 +349,24 @@ TEST(Blit, WorkedExamples)
   // partial alpha adds to the destination's and saturates.
   At(s, 0, 0) = 0x00123456;
   At(d, 0, 0) = 0x80ABCDEF;
-  BlitBitmap(&d, &s, 0, 0, nullptr, 1.0f, 0x10000);
+  BlitBitmap(&d, &s, 0, 0, nullptr, 1.0f, SourceAlphaFlag);
   EXPECT_EQ(At(d, 0, 0), 0x80ABCDEFu);
   At(s, 0, 0) = 0xFF123456;
-  BlitBitmap(&d, &s, 0, 0, nullptr, 1.0f, 0x10000);
+  BlitBitmap(&d, &s, 0, 0, nullptr, 1.0f, SourceAlphaFlag);
   EXPECT_EQ(At(d, 0, 0), 0xFF123456u);
   At(s, 0, 0) = 0x80000000;
   At(d, 0, 0) = 0xC8000000;
-  BlitBitmap(&d, &s, 0, 0, nullptr, 1.0f, 0x10000);
+  BlitBitmap(&d, &s, 0, 0, nullptr, 1.0f, SourceAlphaFlag);
   EXPECT_EQ(At(d, 0, 0) >> 24, 255u);
   // Dodge at full strength with a full channel saturates any non-zero value.
   At(s, 0, 0) = 0xFFFFFFFF;
   At(d, 0, 0) = 0x00010002;
   BlitBitmap(&d, &s, 0, 0, nullptr, 1.0f, 2);
   EXPECT_EQ(At(d, 0, 0), 0x00FF00FFu);
-  // Channel copy 0xF3: source alpha into destination blue.
+  // Channel copy from byte 3 to byte 0: source alpha into destination blue.
   At(s, 0, 0) = 0x9A000000;
   At(d, 0, 0) = 0x11223344;
-  BlitBitmap(&d, &s, 0, 0, nullptr, 0.3f, 0xF3);
+  BlitBitmap(&d, &s, 0, 0, nullptr, 0.3f, BlendChannelCopy | 3);
   EXPECT_EQ(At(d, 0, 0), 0x1122339Au);
 }
 
@@ -454,19 +465,19 @@ TEST(Blit, OntoItselfCopiesEachRowWhole)
     EXPECT_EQ(At(b, x, 0), PixelValue(x < 2 ? x : x - 2));
     EXPECT_EQ(At(b, x, 1), PixelValue(x < 2 ? x + 100 : x + 98));
   }
-  BlitBitmap(&b, &b, -1, 0, nullptr, 0.3f, 0x10003);
+  BlitBitmap(&b, &b, -1, 0, nullptr, 0.3f, SourceAlphaFlag | BlendMultiply);
 }
 
 TEST(Blit, BottomUpBitmapsAreAddressedByLogicalRows)
 {
-  const uint32_t seed = Seed();
+  const TestSeed seed;
   std::mt19937 rng(seed);
   BottomUpBitmap src(9, 7);
   LICE_MemBitmap srcTop(9, 7, 3);
   for (int y = 0; y < 7; ++y) {
     for (int x = 0; x < 9; ++x) src.At(x, y) = At(srcTop, x, y) = RandomPixel(rng);
   }
-  for (int mode : {0, 0x10000, 3, 0xF9}) {
+  for (int mode : {BlendCopy, SourceAlphaFlag, BlendMultiply, BlendChannelCopy | 1 | (2 << BlendChannelToShift)}) {
     BottomUpBitmap dst(8, 6);
     LICE_MemBitmap dstTop(8, 6, 3);
     for (int y = 0; y < 6; ++y) {
@@ -475,8 +486,8 @@ TEST(Blit, BottomUpBitmapsAreAddressedByLogicalRows)
     const LICE_Rect r = {-1, 2, 7, 9};
     BlitBitmap(&dst, &src, -2, 1, &r, 0.8f, mode);
     BlitBitmap(&dstTop, &srcTop, -2, 1, &r, 0.8f, mode);
-    FillArea(&dst, -3, 4, 6, 10, 0x80FF8000, 0.6f, mode & 0x10000);
-    FillArea(&dstTop, -3, 4, 6, 10, 0x80FF8000, 0.6f, mode & 0x10000);
+    FillArea(&dst, -3, 4, 6, 10, 0x80FF8000, 0.6f, mode & SourceAlphaFlag);
+    FillArea(&dstTop, -3, 4, 6, 10, 0x80FF8000, 0.6f, mode & SourceAlphaFlag);
     for (int y = 0; y < 6; ++y) {
       for (int x = 0; x < 8; ++x) ASSERT_EQ(dst.At(x, y), At(dstTop, x, y)) << x << "," << y << " seed " << seed;
     }
@@ -496,7 +507,7 @@ TEST(Fill, ClipsToTheBitmapAndSkipsZeroWeight)
   EXPECT_EQ(At(b, 4, 3), 0xFFFF0000u);
   EXPECT_EQ(At(b, 2, 3), 0u);
   // Colour alpha 0 with the flag: weight 0, nothing drawn.
-  FillArea(&b, 0, 0, 5, 4, 0x00FFFFFF, 1.0f, 0x10000);
+  FillArea(&b, 0, 0, 5, 4, 0x00FFFFFF, 1.0f, SourceAlphaFlag);
   FillArea(&b, 5, 0, 1, 1, 0xFFFFFFFF, 1.0f, 0);
   FillArea(&b, 0, 0, 0, 4, 0xFFFFFFFF, 1.0f, 0);
   FillArea(nullptr, 0, 0, 1, 1, 0xFFFFFFFF, 1.0f, 0);
@@ -519,7 +530,7 @@ TEST(Smooth, AveragesWithNeighboursAndMovesEdgeSharesInward)
 
   // Against a direct computation from the unchanged input, on a wide area
   // (heap row buffers) and a narrow one.
-  const uint32_t seed = Seed();
+  const TestSeed seed;
   std::mt19937 rng(seed);
   for (int w : {2, 7, 1100}) {
     const int h = 5;
@@ -575,10 +586,10 @@ TEST(BlendWeight, TruncatesAndHoldsExtremes)
   LICE_MemBitmap s(2, 1, 3), d(2, 1, 3);
   At(s, 0, 0) = 0xFFFFFFFF;
   At(s, 1, 0) = 0x01000000;
-  for (int op = 0; op < 6; ++op) {
+  for (int op = BlendCopy; op <= BlendHueSatValue; ++op) {
     for (float a : {1e30f, -1e30f}) {
       BlitBitmap(&d, &s, 0, 0, nullptr, a, op);
-      BlitBitmap(&d, &s, 0, 0, nullptr, a, op | 0x10000);
+      BlitBitmap(&d, &s, 0, 0, nullptr, a, op | SourceAlphaFlag);
       FillArea(&d, 0, 0, 2, 1, 0xFF808080, a, op);
     }
   }

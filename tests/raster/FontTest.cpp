@@ -249,7 +249,7 @@ TEST(Font, OpaqueTextBlendsCoverageWithTheForeground)
 TEST(Font, OpaqueBackgroundFillsEachGlyphBlock)
 {
   TestFont f(12, 0);
-  f.font.SetBackgroundMode(2);
+  f.font.SetBackgroundMode(kBackOpaque);
   f.font.SetBackgroundColor(0xFF0000FF);
   f.font.SetForegroundColor(0xFFFFFFFF);
   f.font.SetCombine(0, 0.5f);

@@ -10,6 +10,7 @@
 
 #include "raster/Bitmap.h"
 #include "raster/Png.h"
+#include "tests/TestSeed.h"
 
 namespace
 {
@@ -192,13 +193,6 @@ void ExpectPixels(LICE_IBitmap* b, const Image& im, const std::string& what)
   }
 }
 
-uint32_t Seed()
-{
-  const uint32_t seed = std::random_device{}();
-  std::printf("seed %u\n", seed);
-  return seed;
-}
-
 struct Format
 {
   int colourType;
@@ -254,7 +248,7 @@ private:
 
 TEST(PngDecode, EveryColourTypeAndDepthGivesStraightArgbWords)
 {
-  const uint32_t seed = Seed();
+  const TestSeed seed;
   std::mt19937 rng(seed);
   for (const Format& f : kFormats) {
     for (bool interlaced : {false, true}) {
@@ -308,7 +302,7 @@ TEST(PngDecode, ShortOrForeignInputReturnsNone)
 
 TEST(PngDecode, TruncatedCorruptedAndCrcDamagedStreamsReturnNone)
 {
-  const uint32_t seed = Seed();
+  const TestSeed seed;
   std::mt19937 rng(seed);
   const Image im = MakeImage(rng, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, false, 40, 30);
   const std::vector<unsigned char> png = Encode(im);
@@ -364,7 +358,7 @@ TEST(PngDecode, TruncatedCorruptedAndCrcDamagedStreamsReturnNone)
 
 TEST(PngFile, LoadsIntoNewOrGivenBitmapsAndChecksTheExtension)
 {
-  const uint32_t seed = Seed();
+  const TestSeed seed;
   std::mt19937 rng(seed);
   const Image im = MakeImage(rng, PNG_COLOR_TYPE_PALETTE, 4, true, true, 21, 9);
   const std::vector<unsigned char> png = Encode(im);

@@ -214,7 +214,7 @@ TEST_F(Adapter, EditorChangesReachTheHostWithTheirArguments)
                                                   audioMasterUpdateDisplay}));
   EXPECT_EQ(host.indices[1], 3);
   EXPECT_EQ(host.opts[1], 0.5f);
-  EXPECT_DOUBLE_EQ(v.release, 0.275);  // the effect saw the change
+  EXPECT_DOUBLE_EQ(v.Chain().settings.release, 0.275);  // the effect saw the change
   v.SetEditorParam(42, 0.5);
   EXPECT_EQ(host.opcodes.size(), 4u);
 }
@@ -252,23 +252,25 @@ TEST_F(Adapter, SampleRatesThatAreNoRatesAreIgnored)
 TEST_F(Adapter, ConstructionDefaultsAndCachedValues)
 {
   Vexa v(Host);
-  EXPECT_EQ(v.frequency, 20000.0);
-  EXPECT_EQ(v.release, 0.1);
-  EXPECT_EQ(v.outputGain, 1.0);
-  EXPECT_EQ(v.pitch, 0.0);
-  EXPECT_EQ(v.q, 0.707);
+  EXPECT_EQ(v.Chain().settings.frequency, 20000.0);
+  EXPECT_EQ(v.Chain().settings.release, 0.1);
+  EXPECT_EQ(v.Chain().settings.outputGain, 1.0);
+  EXPECT_EQ(v.Chain().settings.pitch, 0.0);
+  EXPECT_EQ(v.Chain().settings.q, 0.707);
   EXPECT_EQ(v.BlockSize(), 1024);
   EXPECT_STREQ(v.PresetName(0), "-");
   v.ParameterAt(kParamOutput)->SetClamped(-12.0);
   v.ParameterChanged(kParamOutput);
-  EXPECT_NEAR(v.outputGain, 0.2512, 1e-4);
+  EXPECT_NEAR(v.Chain().settings.outputGain, 0.2512, 1e-4);
   v.ParameterAt(kParamOutput)->SetClamped(12.0);
   v.ParameterChanged(kParamOutput);
-  EXPECT_NEAR(v.outputGain, 3.981, 1e-3);
-  const double before = v.mix;
+  EXPECT_NEAR(v.Chain().settings.outputGain, 3.981, 1e-3);
+  const double before = v.Chain().settings.mix;
+  EXPECT_FALSE(v.Chain().settings.sequenceHeard);
   v.ParameterAt(kParamSequence)->SetClamped(1.0);
   v.ParameterChanged(kParamSequence);
-  EXPECT_EQ(v.mix, before);
+  EXPECT_EQ(v.Chain().settings.mix, before);
+  EXPECT_TRUE(v.Chain().settings.sequenceHeard);
 }
 
 TEST_F(Adapter, PresetOperationsKeepNamesAndValues)
@@ -334,7 +336,7 @@ TEST_F(Adapter, ShortChunksApplyWhatTheyReadAndNotifyEveryParameter)
   v.changes = 0;
   EXPECT_EQ(v.UnserializeParams(chunk, pos), -1);
   EXPECT_EQ(v.changes, 9);
-  EXPECT_EQ(v.q, 0.707);
+  EXPECT_EQ(v.Chain().settings.q, 0.707);
 
   IStateChunk wrong;
   wrong.PutInt32(12345);
@@ -348,10 +350,10 @@ TEST_F(Adapter, ShortChunksApplyWhatTheyReadAndNotifyEveryParameter)
   values.PutInt32(0);
   v.changes = 0;
   EXPECT_EQ(v.UnserializeParams(values, 0), -1);
-  EXPECT_EQ(v.q, 2.0);
-  EXPECT_EQ(v.frequency, 100.0);
-  EXPECT_EQ(v.attack, 0.0001);  // the failed read counts as 0.0, limited
-  EXPECT_EQ(v.release, 0.1);
+  EXPECT_EQ(v.Chain().settings.q, 2.0);
+  EXPECT_EQ(v.Chain().settings.frequency, 100.0);
+  EXPECT_EQ(v.Chain().settings.attack, 0.0001);  // the failed read counts as 0.0, limited
+  EXPECT_EQ(v.Chain().settings.release, 0.1);
   EXPECT_EQ(v.changes, 9);
 }
 
