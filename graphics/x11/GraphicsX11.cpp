@@ -4,8 +4,11 @@
 
 #include <X11/Xutil.h>
 
+#include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <new>
+#include <thread>
 
 #include "graphics/x11/ErrorTrapX11.h"
 #include "graphics/x11/SessionX11.h"
@@ -20,6 +23,21 @@ constexpr long kBaseEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMa
 constexpr int kImagePad = 32;
 constexpr int kBitsPerByte = 8;
 constexpr int kPreferredDepth = 24;
+// A busy X server refuses a new connection now and then while it catches up
+// with closed ones; an open is tried this often, this far apart.
+constexpr int kConnectAttempts = 4;
+constexpr int kConnectRetryMilliseconds = 5;
+
+Display* Connect()
+{
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name) return nullptr;
+  for (int attempt = 1;; ++attempt) {
+    if (Display* display = XOpenDisplay(name)) return display;
+    if (attempt == kConnectAttempts) return nullptr;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kConnectRetryMilliseconds));
+  }
+}
 
 // The image layout of visual at depth on display; false when the visual is
 // not TrueColor or its depth has no pixmap format.
@@ -211,7 +229,7 @@ void* IGraphicsX11::OpenEditor(void* parentWindow)
   }
   const Window parent = static_cast<Window>(reinterpret_cast<uintptr_t>(parentWindow));
   if (!parent || Width() < 1 || Height() < 1) return nullptr;
-  Display* display = XOpenDisplay(nullptr);
+  Display* display = Connect();
   if (!display) return nullptr;
   X11Session* s = new (std::nothrow) X11Session;
   if (!s) {

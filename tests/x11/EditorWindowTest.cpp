@@ -126,6 +126,17 @@ IPlugVST* CreateWithEditor(audioMasterCallback host) { return new (std::nothrow)
 
 AEffect* EntryWithEditor(audioMasterCallback host) { return MakeEffect(CreateWithEditor, host); }
 
+// The server may refuse a connection now and then while it catches up with
+// closed ones; a few tries, a few milliseconds apart.
+Display* ConnectToServer()
+{
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    if (Display* d = XOpenDisplay(nullptr)) return d;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return nullptr;
+}
+
 // Errors that reached the host's handler, from any connection.
 int gHostErrors = 0;
 int HostErrorHandler(Display*, XErrorEvent*)
@@ -224,7 +235,7 @@ class EditorWindow : public ::testing::Test
 protected:
   void SetUp() override
   {
-    display = XOpenDisplay(nullptr);
+    display = ConnectToServer();
     ASSERT_TRUE(display) << "these tests need an X display (DISPLAY)";
     int event, error, major, minor;
     ASSERT_TRUE(XTestQueryExtension(display, &event, &error, &major, &minor)) << "the X server lacks XTest";

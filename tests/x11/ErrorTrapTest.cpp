@@ -5,9 +5,23 @@
 #include <X11/Xlib.h>
 #include <sys/socket.h>
 
+#include <chrono>
+#include <thread>
+
 #include "graphics/x11/ErrorTrapX11.h"
 
 namespace {
+
+// The server may refuse a connection now and then while it catches up with
+// closed ones; a few tries, a few milliseconds apart.
+Display* ConnectToServer()
+{
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    if (Display* d = XOpenDisplay(nullptr)) return d;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return nullptr;
+}
 
 int gHostErrors = 0;
 int gHostIOErrors = 0;
@@ -57,8 +71,8 @@ class ErrorTrap : public ::testing::Test
 protected:
   void SetUp() override
   {
-    host = XOpenDisplay(nullptr);
-    ours = XOpenDisplay(nullptr);
+    host = ConnectToServer();
+    ours = ConnectToServer();
     ASSERT_TRUE(host && ours) << "these tests need an X display (DISPLAY)";
     gHostErrors = gHostIOErrors = gOtherErrors = 0;
     previous = XSetErrorHandler(HostHandler);
@@ -107,7 +121,7 @@ TEST_F(ErrorTrap, PassesOtherConnectionsErrorsToTheHost)
 
 TEST_F(ErrorTrap, NestedTrapsEachKeepTheirOwnAndUnwindToTheHost)
 {
-  Display* second = XOpenDisplay(nullptr);
+  Display* second = ConnectToServer();
   ASSERT_TRUE(second);
   {
     X11ErrorTrap outer(ours);

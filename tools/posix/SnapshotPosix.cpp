@@ -26,6 +26,19 @@ constexpr int kIdleMilliseconds = 10;
 // The longest wait for the X server to show a window.
 constexpr int kMapTimeoutMilliseconds = 5000;
 constexpr int kChannelMax = 255;
+// A busy X server refuses a new connection now and then; tries, and the
+// pause between them.
+constexpr int kConnectAttempts = 4;
+constexpr int kConnectRetryMilliseconds = 5;
+
+Display* Connect()
+{
+  for (int attempt = 1;; ++attempt) {
+    if (Display* display = XOpenDisplay(nullptr)) return display;
+    if (attempt == kConnectAttempts) return nullptr;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kConnectRetryMilliseconds));
+  }
+}
 
 bool EditorSize(HostedPlugin& host, int* w, int* h)
 {
@@ -143,7 +156,7 @@ bool SnapshotEditor(HostedPlugin& host, const std::string& pngPath, std::string&
     error = "the plug-in reports no usable editor size";
     return false;
   }
-  Display* display = XOpenDisplay(nullptr);
+  Display* display = Connect();
   if (!display) {
     error = "cannot open the X display (is DISPLAY set?)";
     return false;

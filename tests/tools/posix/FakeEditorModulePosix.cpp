@@ -2,6 +2,7 @@
 // the left half red, the right half blue, 80 x 60 pixels, painted from the
 // host's idle calls when exposed. Used to test the host tool's snapshots.
 #include <X11/Xlib.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstring>
@@ -48,7 +49,11 @@ VstIntPtr Dispatcher(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void* ptr, 
       *static_cast<ERect**>(ptr) = &gRect;
       return 1;
     case effEditOpen:
-      gDisplay = XOpenDisplay(nullptr);
+      // A busy server may refuse the first connection.
+      for (int attempt = 0; attempt < 4 && !gDisplay; ++attempt) {
+        gDisplay = XOpenDisplay(nullptr);
+        if (!gDisplay) usleep(5000);
+      }
       if (!gDisplay) return 0;
       gChild = XCreateSimpleWindow(gDisplay, static_cast<Window>(reinterpret_cast<uintptr_t>(ptr)), 0, 0, kWidth,
                                    kHeight, 0, 0, 0);
