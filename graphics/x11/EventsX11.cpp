@@ -178,6 +178,7 @@ void IGraphicsX11::ForwardKey(XEvent& event)
   // shortcuts keep working while the editor has the focus. Propagation
   // carries them on to whichever ancestor listens.
   X11Session* s = mSession;
+  if (!s) return;  // the host closed the editor from a call the routing made
   XEvent copy = event;
   copy.xkey.window = s->parent;
   copy.xkey.subwindow = s->window;
@@ -190,6 +191,7 @@ void IGraphicsX11::ForwardKey(XEvent& event)
 void IGraphicsX11::TakePointer(unsigned long time)
 {
   X11Session* s = mSession;
+  if (!s) return;
   s->pointerHeld = true;
   // The press already holds the pointer for us until every button is up;
   // the explicit grab keeps it so for the whole gesture and lets a hidden

@@ -5,6 +5,7 @@
 #include <X11/Xutil.h>
 
 #include <chrono>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -182,15 +183,16 @@ bool PutDirect(X11Session& s, LICE_IBitmap* surface, const IArea& a)
 bool PutConverted(X11Session& s, LICE_IBitmap* surface, const IArea& a)
 {
   const int w = a.Width(), h = a.Height();
-  const int rowBytes = w * ImageBytesPerPixel(s.layout);
-  const int bytesPerLine = (rowBytes + kImagePad / kBitsPerByte - 1) / (kImagePad / kBitsPerByte) * (kImagePad / kBitsPerByte);
+  constexpr int kPadBytes = kImagePad / kBitsPerByte;
+  const int bytesPerLine = (w * ImageBytesPerPixel(s.layout) + kPadBytes - 1) / kPadBytes * kPadBytes;
   const long long total = static_cast<long long>(bytesPerLine) * h;
-  if (total > 0x7FFFFFFF) return false;
+  if (total > INT_MAX) return false;
   s.converted.Resize(static_cast<int>(total), false);
   if (s.converted.Size() != total) return false;
   unsigned char* out = static_cast<unsigned char*>(s.converted.Data());
   for (int y = 0; y < h; ++y) {
-    ConvertPixelRow(s.layout, LICE_RowAddress(surface, a.top + y) + a.left, w, out + static_cast<long long>(y) * bytesPerLine);
+    unsigned char* row = out + static_cast<long long>(y) * bytesPerLine;
+    ConvertPixelRow(s.layout, LICE_RowAddress(surface, a.top + y) + a.left, w, row);
   }
   XImage image;
   if (!InitImage(s, &image, reinterpret_cast<char*>(out), w, h, bytesPerLine)) return false;
