@@ -802,6 +802,22 @@ TEST_F(EditorWindow, ADeepParentGetsAnOpaqueWindowOfItsOwnDepth)
   EXPECT_TRUE(rgb == SurfaceRgb(EditorOf(host), all));
 }
 
+TEST_F(EditorWindow, AParentOfAnotherVisualClassGetsATrueColorChild)
+{
+  XVisualInfo direct;
+  if (!XMatchVisualInfo(display, DefaultScreen(display), 24, DirectColor, &direct)) {
+    GTEST_SKIP() << "the X server has no DirectColor visual";
+  }
+  const Window w = MakeParent(kEditorWidth, kEditorHeight, direct.visual, 24);
+  OpenAndPaint(host, w);
+  XWindowAttributes a;
+  ASSERT_TRUE(XGetWindowAttributes(display, WindowOf(host), &a));
+  EXPECT_EQ(a.visual->c_class, TrueColor);
+  const IArea all{0, 0, kEditorWidth, kEditorHeight};
+  EXPECT_TRUE(WindowRgb(WindowOf(host), all) == SurfaceRgb(EditorOf(host), all));
+  EXPECT_EQ(gHostErrors, 0);
+}
+
 TEST_F(EditorWindow, ResizingGrowsTheWindowAndTheHostsWindowAlike)
 {
   OpenAndPaint(host, parent);
