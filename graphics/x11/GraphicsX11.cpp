@@ -256,7 +256,7 @@ void* IGraphicsX11::OpenEditor(void* parentWindow)
   mClicks.Reset();
   mNextTick = 0;
   // The first paint draws everything.
-  for (int i = 0; i < ControlCount(); ++i) ControlAt(i)->MarkDirty(false);
+  MarkAllDirty();
   return NativeWindow();
 }
 
