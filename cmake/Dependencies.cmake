@@ -62,6 +62,9 @@ else()
   find_package(ZLIB REQUIRED)
   find_package(GTest REQUIRED)
   find_package(Freetype REQUIRED)
+  # The editor window and the host tool's snapshot; XTest drives the editor's
+  # input in the tests.
+  find_package(X11 REQUIRED)
   find_package(PkgConfig REQUIRED)
   pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
   find_package(benchmark QUIET)

@@ -18,6 +18,9 @@ public:
   // platform or the window system cannot give one. UI thread.
   virtual void* OpenEditor(void* parent) = 0;
   virtual void CloseEditor() = 0;
+  // The host's idle call for an open editor, where the window layer has no
+  // timer of its own. UI thread, without the instance lock.
+  virtual void IdleEditor() {}
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   // Number of controls, and the lock-free hand-over of an indicator value to

@@ -6,6 +6,7 @@ set -euo pipefail
 NATIVE_PKGS=(
   build-essential cmake ninja-build pkg-config
   libpng-dev zlib1g-dev libsndfile1-dev libfreetype-dev fonts-dejavu-core
+  libx11-dev libxtst-dev libxfixes-dev
   libgtest-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64

@@ -44,11 +44,17 @@ bool HostedPlugin::Load(const char* path, const char* entryName)
     mError = mModule.Error();
     return false;
   }
-  mEntry = mModule.Entry(entryName);
-  if (!mEntry) {
+  VstEntryProc entry = mModule.Entry(entryName);
+  if (!entry) {
     mError = std::string("no exported ") + entryName + " in " + path;
     return false;
   }
+  return Attach(entry);
+}
+
+bool HostedPlugin::Attach(VstEntryProc entry)
+{
+  mEntry = entry;
   mEffect = NewInstance();
   if (!mEffect) {
     mError = "the entry point returned no instance";

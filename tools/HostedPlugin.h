@@ -31,6 +31,9 @@ public:
   // Loads path and makes an instance through entryName ("VSTPluginMain" or
   // "main"); false with Error() on failure.
   bool Load(const char* path, const char* entryName = "VSTPluginMain");
+  // Makes an instance through an entry point linked into this program (no
+  // module is loaded); false with Error() on failure.
+  bool Attach(VstEntryProc entry);
   // Makes one more instance from the already loaded module (its entry point
   // called again); the new object shares the module. Null on failure.
   AEffect* NewInstance();

@@ -439,6 +439,13 @@ VstIntPtr IPlugVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 ind
 {
   IPlugVST* plug = FromEffect(effect);
   if (!plug) return 0;
+  if (opcode == effEditIdle) {
+    // The editor's idle work (X round trips, painting) runs without the
+    // instance lock, as a window timer would, so a slow display never holds
+    // up the audio thread; only the parameter changes it makes take the lock.
+    if (IEditorLink* editor = plug->Editor()) editor->IdleEditor();
+    return 0;
+  }
   plug->Lock().Enter();
   if (opcode == effClose) {
     plug->Lock().Leave();

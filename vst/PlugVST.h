@@ -67,7 +67,9 @@ public:
   // The dispatcher and the record callbacks (see the AEffect record). Each
   // takes the instance lock for its whole duration: the dispatcher on the
   // host's UI thread (effProcessEvents on its audio thread), the process
-  // callbacks on its audio thread, the parameter pair on either.
+  // callbacks on its audio thread, the parameter pair on either. effEditIdle
+  // alone runs without it: the editor's idle work takes the lock only for the
+  // parameter changes it makes.
   static VstIntPtr VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                  float opt);
   static void VSTProcess(AEffect* effect, float** inputs, float** outputs, VstInt32 frames);

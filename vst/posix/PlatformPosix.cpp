@@ -1,5 +1,5 @@
-// Platform layer of the adapter on POSIX systems. There is no native editor
-// window here yet, so the editor is not advertised.
+// Platform layer of the adapter on POSIX systems. Editors open as X11 child
+// windows; without a display effEditOpen answers 0.
 #include "vst/Platform.h"
 #include "vst/PlugVST.h"
 
@@ -9,4 +9,4 @@ void* gModule = nullptr;
 
 void* VexaModuleHandle() { return gModule; }
 void SetVexaModuleHandle(void* handle) { gModule = handle; }
-bool IPlugVST::PlatformHasEditorWindow() { return false; }
+bool IPlugVST::PlatformHasEditorWindow() { return true; }

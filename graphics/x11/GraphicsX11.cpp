@@ -1,0 +1,357 @@
+// The X11 window layer: opening and closing the window, presenting the
+// surface, the pointer's cursor and resizing. Events are in EventsX11.cpp.
+#include "graphics/x11/GraphicsX11.h"
+
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
+#include "graphics/x11/ErrorTrapX11.h"
+#include "graphics/x11/SessionX11.h"
+#include "raster/Bitmap.h"
+
+namespace {
+
+// Events the window listens to. Motion is asked for only while a button is
+// held unless the editor tracks hovering.
+constexpr long kBaseEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | KeyPressMask |
+                                KeyReleaseMask | StructureNotifyMask | LeaveWindowMask;
+constexpr int kImagePad = 32;
+constexpr int kBitsPerByte = 8;
+constexpr int kPreferredDepth = 24;
+// A busy X server refuses a new connection now and then while it catches up
+// with closed ones; an open is tried this often, this far apart.
+constexpr int kConnectAttempts = 4;
+constexpr int kConnectRetryMilliseconds = 5;
+
+Display* Connect()
+{
+  const char* name = std::getenv("DISPLAY");
+  if (!name || !*name) return nullptr;
+  for (int attempt = 1;; ++attempt) {
+    if (Display* display = XOpenDisplay(name)) return display;
+    if (attempt == kConnectAttempts) return nullptr;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kConnectRetryMilliseconds));
+  }
+}
+
+// The image layout of visual at depth on display; false when the visual is
+// not TrueColor or its depth has no pixmap format.
+bool LayoutFor(Display* display, const Visual* visual, int depth, X11PixelLayout* layout)
+{
+  if (!visual || visual->c_class != TrueColor) return false;
+  int count = 0;
+  XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+  if (!formats) return false;
+  int bpp = 0;
+  for (int i = 0; i < count; ++i) {
+    if (formats[i].depth == depth) bpp = formats[i].bits_per_pixel;
+  }
+  XFree(formats);
+  layout->redMask = static_cast<uint32_t>(visual->red_mask);
+  layout->greenMask = static_cast<uint32_t>(visual->green_mask);
+  layout->blueMask = static_cast<uint32_t>(visual->blue_mask);
+  layout->depth = depth;
+  layout->bitsPerPixel = bpp;
+  layout->msbFirst = ImageByteOrder(display) == MSBFirst;
+  return bpp != 0;
+}
+
+bool TakeVisual(X11Session& s, Visual* visual, int depth)
+{
+  X11PixelLayout layout;
+  if (!LayoutFor(s.display, visual, depth, &layout)) return false;
+  const X11PixelPath path = ChoosePixelPath(layout);
+  if (path == X11PixelPath::kUnsupported) return false;
+  s.visual = visual;
+  s.depth = depth;
+  s.layout = layout;
+  s.path = path;
+  return true;
+}
+
+// The parent's visual when the surface can be drawn into it; otherwise the
+// screen's 24-bit TrueColor visual, otherwise its deepest usable TrueColor
+// one. False when the screen has none.
+bool ChooseVisual(X11Session& s, const XWindowAttributes& parent)
+{
+  if (TakeVisual(s, parent.visual, parent.depth)) return true;
+  XVisualInfo wanted = {};
+  wanted.screen = XScreenNumberOfScreen(parent.screen);
+  wanted.c_class = TrueColor;
+  int count = 0;
+  XVisualInfo* found = XGetVisualInfo(s.display, VisualScreenMask | VisualClassMask, &wanted, &count);
+  if (!found) return false;
+  int best = -1;
+  for (int i = 0; i < count; ++i) {
+    X11PixelLayout layout;
+    if (!LayoutFor(s.display, found[i].visual, found[i].depth, &layout)) continue;
+    if (ChoosePixelPath(layout) == X11PixelPath::kUnsupported) continue;
+    const bool better = best < 0 || found[i].depth == kPreferredDepth ||
+                        (found[best].depth != kPreferredDepth && found[i].depth > found[best].depth);
+    if (better) best = i;
+  }
+  const bool ok = best >= 0 && TakeVisual(s, found[best].visual, found[best].depth);
+  XFree(found);
+  return ok;
+}
+
+bool CreateWindowIn(X11Session& s, Window parent, int x, int y, int width, int height, bool hover)
+{
+  XWindowAttributes pa;
+  if (!XGetWindowAttributes(s.display, parent, &pa)) return false;
+  s.root = pa.root;
+  s.parent = parent;
+  if (!ChooseVisual(s, pa)) return false;
+  s.colormap = XCreateColormap(s.display, pa.root, s.visual, AllocNone);
+  XSetWindowAttributes a = {};
+  a.colormap = s.colormap;
+  a.border_pixel = 0;
+  // No background: the server leaves exposed parts alone until we paint.
+  a.background_pixmap = None;
+  a.bit_gravity = NorthWestGravity;
+  a.event_mask = kBaseEventMask | (hover ? PointerMotionMask : ButtonMotionMask);
+  const unsigned long mask = CWColormap | CWBorderPixel | CWBackPixmap | CWBitGravity | CWEventMask;
+  s.window = XCreateWindow(s.display, parent, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height), 0,
+                           s.depth, InputOutput, s.visual, mask, &a);
+  if (!s.window) return false;
+  s.x = x;
+  s.y = y;
+  s.gc = XCreateGC(s.display, s.window, 0, nullptr);
+  if (!s.gc) return false;
+  XSetGraphicsExposures(s.display, s.gc, False);
+  XMapWindow(s.display, s.window);
+  return true;
+}
+
+// Releases everything of s and closes its connection; errors for resources
+// that died with a destroyed parent stay in the trap.
+void DestroySession(X11Session* s)
+{
+  {
+    X11ErrorTrap trap(s->display);
+    if (s->grabbed) XUngrabPointer(s->display, CurrentTime);
+    if (s->window && !s->windowGone) XDestroyWindow(s->display, s->window);
+    if (s->blankCursor) XFreeCursor(s->display, s->blankCursor);
+    if (s->gc) XFreeGC(s->display, s->gc);
+    if (s->colormap) XFreeColormap(s->display, s->colormap);
+    XCloseDisplay(s->display);
+  }
+  delete s;
+}
+
+// An image header over data of the session's layout (no allocation; the
+// pixels stay the caller's).
+bool InitImage(const X11Session& s, XImage* image, char* data, int width, int height, int bytesPerLine)
+{
+  *image = XImage{};
+  image->width = width;
+  image->height = height;
+  image->format = ZPixmap;
+  image->data = data;
+  image->byte_order = s.layout.msbFirst ? MSBFirst : LSBFirst;
+  image->bitmap_unit = kImagePad;
+  image->bitmap_bit_order = image->byte_order;
+  image->bitmap_pad = kImagePad;
+  image->depth = s.depth;
+  image->bytes_per_line = bytesPerLine;
+  image->bits_per_pixel = s.layout.bitsPerPixel;
+  image->red_mask = s.layout.redMask;
+  image->green_mask = s.layout.greenMask;
+  image->blue_mask = s.layout.blueMask;
+  return XInitImage(image) != 0;
+}
+
+// The surface rows themselves are the image.
+bool PutDirect(X11Session& s, LICE_IBitmap* surface, const IArea& a)
+{
+  XImage image;
+  const int bytesPerLine = surface->Stride() * static_cast<int>(sizeof(PixelValue));
+  char* data = reinterpret_cast<char*>(surface->Pixels());
+  if (!InitImage(s, &image, data, surface->Width(), surface->Height(), bytesPerLine)) return false;
+  XPutImage(s.display, s.window, s.gc, &image, a.left, a.top, a.left, a.top, static_cast<unsigned>(a.Width()),
+            static_cast<unsigned>(a.Height()));
+  return true;
+}
+
+// The area converted once into the session's buffer, then sent.
+bool PutConverted(X11Session& s, LICE_IBitmap* surface, const IArea& a)
+{
+  const int w = a.Width(), h = a.Height();
+  constexpr int kPadBytes = kImagePad / kBitsPerByte;
+  const int bytesPerLine = (w * ImageBytesPerPixel(s.layout) + kPadBytes - 1) / kPadBytes * kPadBytes;
+  const long long total = static_cast<long long>(bytesPerLine) * h;
+  if (total > INT_MAX) return false;
+  s.converted.Resize(static_cast<int>(total), false);
+  if (s.converted.Size() != total) return false;
+  unsigned char* out = static_cast<unsigned char*>(s.converted.Data());
+  for (int y = 0; y < h; ++y) {
+    unsigned char* row = out + static_cast<long long>(y) * bytesPerLine;
+    ConvertPixelRow(s.layout, LICE_RowAddress(surface, a.top + y) + a.left, w, row);
+  }
+  XImage image;
+  if (!InitImage(s, &image, reinterpret_cast<char*>(out), w, h, bytesPerLine)) return false;
+  XPutImage(s.display, s.window, s.gc, &image, 0, 0, a.left, a.top, static_cast<unsigned>(w), static_cast<unsigned>(h));
+  return true;
+}
+
+}  // namespace
+
+IGraphicsX11::IGraphicsX11(IPlugBase* plug, int width, int height, int frameRate)
+  : IGraphics(plug, width, height, frameRate)
+{
+}
+
+IGraphicsX11::~IGraphicsX11() { CloseWindow(false); }
+
+const char* IGraphicsX11::BackendName() { return "X11"; }
+
+void* IGraphicsX11::NativeWindow()
+{
+  if (!mSession || !mSession->Usable()) return nullptr;
+  return reinterpret_cast<void*>(static_cast<uintptr_t>(mSession->window));
+}
+
+int IGraphicsX11::ConnectionFd() const { return mSession ? ConnectionNumber(mSession->display) : -1; }
+
+bool IGraphicsX11::ConnectionLost() const { return mSession && mSession->lost; }
+
+void* IGraphicsX11::OpenEditor(void* parentWindow)
+{
+  int x = 0, y = 0;
+  if (mSession) {
+    x = mSession->x;
+    y = mSession->y;
+    CloseWindow(true);
+  }
+  const Window parent = static_cast<Window>(reinterpret_cast<uintptr_t>(parentWindow));
+  if (!parent || Width() < 1 || Height() < 1) return nullptr;
+  Display* display = Connect();
+  if (!display) return nullptr;
+  X11Session* s = new (std::nothrow) X11Session;
+  if (!s) {
+    XCloseDisplay(display);
+    return nullptr;
+  }
+  s->display = display;
+  KeepProcessOnConnectionLoss(display, &s->lost);
+  bool ok;
+  {
+    X11ErrorTrap trap(display);
+    ok = CreateWindowIn(*s, parent, x, y, Width(), Height(), HoverTracking());
+    // One round trip, so that a parent destroyed meanwhile shows here.
+    XSync(display, False);
+    ok = ok && trap.ErrorCount() == 0 && !s->lost;
+  }
+  if (!ok) {
+    DestroySession(s);
+    return nullptr;
+  }
+  mSession = s;
+  mClicks.Reset();
+  mNextTick = 0;
+  // The first paint draws everything.
+  MarkAllDirty();
+  return NativeWindow();
+}
+
+void IGraphicsX11::CloseEditor() { CloseWindow(true); }
+
+void IGraphicsX11::CloseWindow(bool endGesture)
+{
+  if (!mSession) return;
+  // A host that closes the editor in the middle of a drag still hears the
+  // end of the edit it heard begin.
+  if (endGesture && CapturedIndex() >= 0) RouteMouseUp(LastX(), LastY(), IMouseMods{});
+  X11Session* s = mSession;
+  if (!s) return;
+  mSession = nullptr;
+  mCursorHidden = false;
+  ReleasePointer();
+  mClicks.Reset();
+  DestroySession(s);
+}
+
+bool IGraphicsX11::Present(const IArea& area)
+{
+  X11Session* s = mSession;
+  LICE_IBitmap* surface = Surface();
+  if (!s || !s->Usable() || !surface || !surface->Pixels()) return true;
+  const IArea a = area.Intersect(IArea{0, 0, surface->Width(), surface->Height()});
+  if (a.Width() <= 0 || a.Height() <= 0) return true;
+  X11ErrorTrap trap(s->display);
+  const bool direct = s->path == X11PixelPath::kDirect && !surface->IsBottomUp();
+  const bool sent = direct ? PutDirect(*s, surface, a) : PutConverted(*s, surface, a);
+  if (trap.SawMissingWindow()) s->windowGone = true;
+  if (sent) {
+    ++mPresents;
+    s->unsynced = true;
+  }
+  return true;
+}
+
+void IGraphicsX11::SetEditorSize(int width, int height)
+{
+  if (width == Width() && height == Height()) return;
+  const int dw = width - Width(), dh = height - Height();
+  IGraphics::SetEditorSize(width, height);
+  X11Session* s = mSession;
+  if (!s || !s->Usable() || width < 1 || height < 1) return;
+  X11ErrorTrap trap(s->display);
+  XResizeWindow(s->display, s->window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XWindowAttributes pa;
+  if (XGetWindowAttributes(s->display, s->parent, &pa) && pa.width + dw > 0 && pa.height + dh > 0) {
+    XResizeWindow(s->display, s->parent, static_cast<unsigned>(pa.width + dw), static_cast<unsigned>(pa.height + dh));
+  }
+  XFlush(s->display);
+  if (trap.SawMissingWindow()) s->windowGone = true;
+}
+
+void IGraphicsX11::HideCursor()
+{
+  X11Session* s = mSession;
+  if (mCursorHidden || !s || !s->Usable()) return;
+  X11ErrorTrap trap(s->display);
+  Window rootBack, child;
+  int rootX, rootY, winX, winY;
+  unsigned int buttons;
+  if (!XQueryPointer(s->display, s->window, &rootBack, &child, &rootX, &rootY, &winX, &winY, &buttons)) return;
+  if (!s->blankCursor) {
+    static const char kNoBits[1] = {0};
+    Pixmap empty = XCreateBitmapFromData(s->display, s->window, kNoBits, 1, 1);
+    XColor black = {};
+    if (empty) {
+      s->blankCursor = XCreatePixmapCursor(s->display, empty, empty, &black, &black, 0, 0);
+      XFreePixmap(s->display, empty);
+    }
+  }
+  if (!s->blankCursor) return;
+  XDefineCursor(s->display, s->window, s->blankCursor);
+  if (s->grabbed) {
+    XChangeActivePointerGrab(s->display, kGrabEventMask, s->blankCursor, CurrentTime);
+  }
+  XFlush(s->display);
+  mSavedCursorX = rootX;
+  mSavedCursorY = rootY;
+  mCursorHidden = true;
+}
+
+void IGraphicsX11::RestoreCursor()
+{
+  if (!mCursorHidden) return;
+  mCursorHidden = false;
+  X11Session* s = mSession;
+  if (!s || !s->Usable()) return;
+  X11ErrorTrap trap(s->display);
+  XWarpPointer(s->display, None, s->root, 0, 0, 0, 0, mSavedCursorX, mSavedCursorY);
+  XUndefineCursor(s->display, s->window);
+  if (s->grabbed) {
+    XChangeActivePointerGrab(s->display, kGrabEventMask, None, CurrentTime);
+  }
+  XFlush(s->display);
+}

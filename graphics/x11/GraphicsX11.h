@@ -1,0 +1,74 @@
+#pragma once
+// The editor's window on Linux hosts: an X11 child window inside the window
+// the host hands over, driven by the host's idle calls.
+
+#include "graphics/Graphics.h"
+#include "graphics/x11/InputX11.h"
+
+struct X11Session;
+union _XEvent;
+
+// One editor's X11 window layer. Made by MakeEditorWindow; the core owns it
+// once attached and destroys it through the virtual destructor. While open
+// it owns a display connection of its own and everything made on it (the
+// window, its colormap, graphics context and cursor); CloseEditor and the
+// destructor release them all.
+//
+// Threads: the host's UI thread only. OpenEditor and CloseEditor come from
+// the dispatcher with the instance lock held; IdleEditor comes from
+// effEditIdle without it, so waiting on the X server never stalls the audio
+// thread. Of the idle work only parameter changes (SetEditorParam) take the
+// instance lock. X errors on the connection are trapped per call and never
+// reach the host's handlers.
+class IGraphicsX11 : public IGraphics
+{
+public:
+  IGraphicsX11(IPlugBase* plug, int width, int height, int frameRate);
+  ~IGraphicsX11() override;
+
+  // Sends area of the surface to the window as one image.
+  bool Present(const IArea& area) override;
+  // Resizes the window and the host's parent window by the same difference.
+  void SetEditorSize(int width, int height) override;
+  const char* BackendName() override;
+  // parentWindow is the host's X window id. Opens a display connection,
+  // creates and maps the child window; null when no display can be opened,
+  // the parent does not exist or its screen has no usable visual. A second
+  // open closes the first window and reuses its place.
+  void* OpenEditor(void* parentWindow) override;
+  // Ends a gesture still in progress, destroys the window and closes the
+  // connection. Also after the host destroyed the parent first.
+  void CloseEditor() override;
+  // The window id while the window exists, else null.
+  void* NativeWindow() override;
+  // Hides the pointer over the window (and during a drag) and remembers
+  // where it was; RestoreCursor puts it back there.
+  void HideCursor() override;
+  void RestoreCursor() override;
+  // Handles every pending event, then runs the redraw tick when its time
+  // has come (frame-rate times a second).
+  void IdleEditor() override;
+
+  // The open connection's file descriptor, or -1 while closed.
+  int ConnectionFd() const;
+  // True when the X server connection broke while open.
+  bool ConnectionLost() const;
+  // Images sent to the window since construction.
+  long PresentCount() const { return mPresents; }
+
+private:
+  void CloseWindow(bool endGesture);
+  void HandleEvent(_XEvent& event, IArea* exposed, bool* anyExposed);
+  void OnButtonPress(_XEvent& event);
+  void OnButtonRelease(_XEvent& event);
+  void OnMotion(_XEvent& event);
+  void OnKeyPress(_XEvent& event);
+  void ForwardKey(_XEvent& event);
+  void TakePointer(unsigned long time);
+  bool TickDue();
+
+  X11Session* mSession = nullptr;
+  DoubleClickDetector mClicks;
+  long long mNextTick = 0;  // milliseconds on the monotonic clock
+  long mPresents = 0;
+};
