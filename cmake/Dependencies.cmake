@@ -4,7 +4,8 @@
 
 if(WIN32)
   set(VEXA_DEPS_SRC ${VEXA_BUILD_ROOT}/deps-src)
-  if(NOT EXISTS ${VEXA_DEPS_SRC}/zlib/.unpacked OR NOT EXISTS ${VEXA_DEPS_SRC}/libpng/.unpacked)
+  if(NOT EXISTS ${VEXA_DEPS_SRC}/zlib/.unpacked OR NOT EXISTS ${VEXA_DEPS_SRC}/libpng/.unpacked
+     OR NOT EXISTS ${VEXA_DEPS_SRC}/benchmark/.unpacked)
     execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-deps.sh ${VEXA_DEPS_SRC}
                     RESULT_VARIABLE fetch_result)
     if(NOT fetch_result EQUAL 0)
@@ -44,6 +45,18 @@ if(WIN32)
   target_compile_options(vexa_gtest_main PRIVATE -w)
   add_library(GTest::gtest ALIAS vexa_gtest)
   add_library(GTest::gtest_main ALIAS vexa_gtest_main)
+
+  # Google Benchmark for the benchmarks that run under Wine.
+  set(BMSRC ${VEXA_DEPS_SRC}/benchmark)
+  file(GLOB BM_SOURCES ${BMSRC}/src/*.cc)
+  list(FILTER BM_SOURCES EXCLUDE REGEX "benchmark_main\\.cc$")
+  add_library(vexa_benchmark STATIC ${BM_SOURCES})
+  target_include_directories(vexa_benchmark SYSTEM PUBLIC ${BMSRC}/include)
+  target_compile_definitions(vexa_benchmark PUBLIC BENCHMARK_STATIC_DEFINE PRIVATE HAVE_STD_REGEX)
+  target_compile_options(vexa_benchmark PRIVATE -w -O2)
+  target_link_libraries(vexa_benchmark PUBLIC shlwapi)
+  add_library(benchmark::benchmark ALIAS vexa_benchmark)
+  set(benchmark_FOUND TRUE)
 else()
   find_package(PNG REQUIRED)
   find_package(ZLIB REQUIRED)

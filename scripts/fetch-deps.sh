@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Obtains the zlib and libpng sources from Debian's source packages and
-# unpacks them (with Debian's patches applied) under DEST. Used by the
-# Windows builds, which compile both libraries statically.
+# Obtains the zlib, libpng and Google Benchmark sources from Debian's source
+# packages and unpacks them (with Debian's patches applied) under DEST. Used
+# by the Windows builds, which compile them statically.
 # Usage: fetch-deps.sh DEST
 set -euo pipefail
 dest=$1
@@ -34,4 +34,5 @@ fetch() { # source-package directory-name
 
 fetch zlib zlib
 fetch libpng1.6 libpng
+fetch benchmark benchmark
 echo "fetch-deps: sources ready in $dest"
