@@ -4,15 +4,13 @@
 VEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export VEXA_WINEPREFIX=$VEXA_ROOT/build/wineprefix
 
+# Installs what is missing (through sudo when not root); returns at once when
+# nothing is.
 vexa_setup() {
-  if [ "$(id -u)" -eq 0 ]; then
-    bash "$VEXA_ROOT/scripts/setup.sh"
-  elif command -v sudo >/dev/null; then
-    sudo bash "$VEXA_ROOT/scripts/setup.sh"
-  else
-    echo "setup needs root: run 'bash scripts/setup.sh' as root first" >&2
-    return 1
-  fi
+  local t0
+  t0=$(date +%s)
+  bash "$VEXA_ROOT/scripts/setup.sh" || return 1
+  echo "== set up in $(( $(date +%s) - t0 )) s"
 }
 
 # vexa_build PRESET...: configures and builds each preset. Configuring every

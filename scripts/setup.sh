@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every package the build, the scripts and the tests need, on Debian
-# 12 (a minimal root file system or container image is enough). Run as root.
-# Idempotent: when everything is present it only checks and returns.
+# 12 (a minimal root file system or container image is enough). Idempotent:
+# when everything is present it only checks and returns, as any user;
+# otherwise it needs root (and goes through sudo when it is there).
 # Besides the packages it changes three things on the machine, all listed in
 # the README: the i386 architecture, source entries for apt, a German locale.
 set -euo pipefail
@@ -31,30 +32,40 @@ LOCALE_NAME='de_DE.utf8'
 SRC_SOURCES=/etc/apt/sources.list.d/vexa-src.sources
 SRC_LIST=/etc/apt/sources.list.d/vexa-src.list
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "setup: must run as root" >&2
-  exit 1
-fi
+have_src_lists() {
+  ls /var/lib/apt/lists/*_source_Sources* >/dev/null 2>&1
+}
 
+# What is missing; checked without root.
 missing=()
 for p in "${NATIVE_PKGS[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
     missing+=("$p")
   fi
 done
+need_arch=0 need_src=0 need_update=0 need_locale_line=0 need_locale=0
+dpkg --print-foreign-architectures | grep -qx i386 || need_arch=1
+[ -f "$SRC_SOURCES" ] || [ -f "$SRC_LIST" ] || need_src=1
+if [ $need_arch -eq 1 ] || [ $need_src -eq 1 ] || ! have_src_lists; then need_update=1; fi
+grep -qsx "$LOCALE_LINE" /etc/locale.gen || need_locale_line=1
+locale -a 2>/dev/null | grep -qix "$LOCALE_NAME" || need_locale=1
 
-have_src_lists() {
-  ls /var/lib/apt/lists/*_source_Sources* >/dev/null 2>&1
-}
-
-need_update=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  echo "setup: adding the i386 architecture"
-  dpkg --add-architecture i386
-  need_update=1
+if [ ${#missing[@]} -eq 0 ] && [ $((need_update + need_locale_line + need_locale)) -eq 0 ]; then
+  echo "setup: all packages present"
+  exit 0
+fi
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null; then exec sudo bash "${BASH_SOURCE[0]}"; fi
+  echo "setup: the machine needs packages or settings; run this script as root" >&2
+  exit 1
 fi
 
-if [ ! -f "$SRC_SOURCES" ] && [ ! -f "$SRC_LIST" ]; then
+if [ $need_arch -eq 1 ]; then
+  echo "setup: adding the i386 architecture"
+  dpkg --add-architecture i386
+fi
+
+if [ $need_src -eq 1 ]; then
   if [ -f /etc/apt/sources.list.d/debian.sources ]; then
     sed -n '/^Types: deb$/,/^$/p' /etc/apt/sources.list.d/debian.sources \
       | sed 's/^Types: deb$/Types: deb-src/' > "$SRC_SOURCES"
@@ -66,9 +77,7 @@ if [ ! -f "$SRC_SOURCES" ] && [ ! -f "$SRC_LIST" ]; then
     echo "setup: no Debian package sources found to derive source entries from" >&2
     exit 1
   fi
-  need_update=1
 fi
-if ! have_src_lists; then need_update=1; fi
 
 export DEBIAN_FRONTEND=noninteractive
 if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ]; then
@@ -81,8 +90,8 @@ fi
 
 # The locale is listed in /etc/locale.gen, so that regenerating the locales
 # (the locales package does on upgrades) keeps it.
-if ! grep -qx "$LOCALE_LINE" /etc/locale.gen; then
-  if grep -qx "# *$LOCALE_LINE" /etc/locale.gen; then
+if ! grep -qsx "$LOCALE_LINE" /etc/locale.gen; then
+  if grep -qsx "# *$LOCALE_LINE" /etc/locale.gen; then
     sed -i "s/^# *$LOCALE_LINE\$/$LOCALE_LINE/" /etc/locale.gen
   else
     echo "$LOCALE_LINE" >> /etc/locale.gen
