@@ -48,7 +48,7 @@ dpkg --print-foreign-architectures | grep -qx i386 || need_arch=1
 [ -f "$SRC_SOURCES" ] || [ -f "$SRC_LIST" ] || need_src=1
 if [ $need_arch -eq 1 ] || [ $need_src -eq 1 ] || ! have_src_lists; then need_update=1; fi
 grep -qsx "$LOCALE_LINE" /etc/locale.gen || need_locale_line=1
-locale -a 2>/dev/null | grep -qix "$LOCALE_NAME" || need_locale=1
+locale -a 2>/dev/null | grep -ix "$LOCALE_NAME" >/dev/null || need_locale=1
 
 if [ ${#missing[@]} -eq 0 ] && [ $((need_update + need_locale_line + need_locale)) -eq 0 ]; then
   echo "setup: all packages present"
@@ -98,7 +98,7 @@ if ! grep -qsx "$LOCALE_LINE" /etc/locale.gen; then
   fi
   echo "setup: enabled $LOCALE_LINE in /etc/locale.gen"
 fi
-if ! locale -a 2>/dev/null | grep -qix "$LOCALE_NAME"; then
+if ! locale -a 2>/dev/null | grep -ix "$LOCALE_NAME" >/dev/null; then
   locale-gen --keep-existing
 fi
 echo "setup: all packages present"
