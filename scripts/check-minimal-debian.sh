@@ -106,7 +106,7 @@ clone() {
   git clone -q --no-hardlinks "$here" "$root/root/vexa" &&
     git -C "$root/root/vexa" checkout -q --detach "$commit"
 }
-timed "fresh clone of $(git -C "$here" rev-parse --short HEAD)" clone
+timed "fresh clone of ${commit:0:7}" clone
 
 in_root() { # step-name command
   mkdir -p "$root/root/logs"
