@@ -16,7 +16,7 @@ NATIVE_PKGS=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64   # Windows builds
   wine wine64 wine32:i386                                      # Windows tests
   xvfb x11-utils                                               # virtual display, xdpyinfo
-  dpkg-dev                                                     # dpkg-source for the zlib and libpng sources
+  dpkg-dev                                                     # dpkg-source for the dependency sources
   file                                                         # the module test
   locales                                                      # locale-gen and the locale definitions
   python3-cairo fonts-inter fontconfig                         # the editor artwork generator, fc-match
@@ -27,7 +27,7 @@ NATIVE_PKGS=(
 LOCALE_LINE='de_DE.UTF-8 UTF-8'
 LOCALE_NAME='de_DE.utf8'
 
-# Source entries, needed to obtain zlib and libpng sources for the Windows
+# Source entries, needed to obtain the dependency sources for the Windows
 # builds. Written from the binary entries, in the format apt uses here.
 SRC_SOURCES=/etc/apt/sources.list.d/vexa-src.sources
 SRC_LIST=/etc/apt/sources.list.d/vexa-src.list
