@@ -3,14 +3,15 @@
 # GoogleTest from the sources Debian installs under /usr/src/googletest.
 
 if(WIN32)
+  # The script returns at once when the pinned versions are unpacked; a
+  # changed lock file reconfigures and so fetches the versions it names.
   set(VEXA_DEPS_SRC ${VEXA_BUILD_ROOT}/deps-src)
-  if(NOT EXISTS ${VEXA_DEPS_SRC}/zlib/.unpacked OR NOT EXISTS ${VEXA_DEPS_SRC}/libpng/.unpacked
-     OR NOT EXISTS ${VEXA_DEPS_SRC}/benchmark/.unpacked)
-    execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-deps.sh ${VEXA_DEPS_SRC}
-                    RESULT_VARIABLE fetch_result)
-    if(NOT fetch_result EQUAL 0)
-      message(FATAL_ERROR "could not obtain the zlib and libpng sources")
-    endif()
+  set(VEXA_DEPS_LOCK ${CMAKE_SOURCE_DIR}/cmake/deps.lock)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VEXA_DEPS_LOCK})
+  execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-deps.sh ${VEXA_DEPS_SRC}
+                  RESULT_VARIABLE fetch_result)
+  if(NOT fetch_result EQUAL 0)
+    message(FATAL_ERROR "could not obtain the dependency sources pinned in ${VEXA_DEPS_LOCK}")
   endif()
 
   set(ZSRC ${VEXA_DEPS_SRC}/zlib)

@@ -4,23 +4,24 @@
 VEXA_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export VEXA_WINEPREFIX=$VEXA_ROOT/build/wineprefix
 
+# Installs what is missing (through sudo when not root); returns at once when
+# nothing is.
 vexa_setup() {
-  if [ "$(id -u)" -eq 0 ]; then
-    bash "$VEXA_ROOT/scripts/setup.sh"
-  else
-    sudo bash "$VEXA_ROOT/scripts/setup.sh"
-  fi
+  local t0
+  t0=$(date +%s)
+  bash "$VEXA_ROOT/scripts/setup.sh" || return 1
+  echo "== set up in $(( $(date +%s) - t0 )) s"
 }
 
-# vexa_build PRESET...: configures (once) and builds each preset.
+# vexa_build PRESET...: configures and builds each preset. Configuring every
+# time is cheap and repairs a build tree whose last configure failed halfway.
+# The project's own builds treat warnings as errors.
 vexa_build() {
   local preset t0
   for preset in "$@"; do
     echo "== build $preset"
     t0=$(date +%s)
-    if [ ! -f "$VEXA_ROOT/build/$preset/CMakeCache.txt" ]; then
-      (cd "$VEXA_ROOT" && cmake --preset "$preset" >/dev/null) || return 1
-    fi
+    (cd "$VEXA_ROOT" && cmake --preset "$preset" -DVEXA_WERROR=ON >/dev/null) || return 1
     cmake --build "$VEXA_ROOT/build/$preset" -j"$(nproc)" || return 1
     echo "== built $preset in $(( $(date +%s) - t0 )) s"
   done
@@ -35,12 +36,13 @@ vexa_wine_prefix() {
   WINEPREFIX=$VEXA_WINEPREFIX wineserver -w || true
 }
 
-# Starts a virtual X display for the tests that open windows.
+# Starts a virtual X display for the tests that open windows, unless DISPLAY
+# already names a working one. VEXA_XVFB_DISPLAY picks its number (default 99).
 vexa_start_display() {
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    export DISPLAY=:99
+    export DISPLAY=:${VEXA_XVFB_DISPLAY:-99}
     if ! xdpyinfo >/dev/null 2>&1; then
-      Xvfb :99 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
       VEXA_XVFB_PID=$!
       for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
     fi

@@ -6,8 +6,9 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 vexa_setup
-vexa_build linux win32 win64
+# The Windows builds run a test-image maker under Wine while they build.
 vexa_wine_prefix
+vexa_build linux win32 win64
 
 out=$VEXA_ROOT/build/demo
 mkdir -p "$out"

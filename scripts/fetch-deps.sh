@@ -1,38 +1,98 @@
 #!/usr/bin/env bash
-# Obtains the zlib, libpng and Google Benchmark sources from Debian's source
-# packages and unpacks them (with Debian's patches applied) under DEST. Used
-# by the Windows builds, which compile them statically.
-# Usage: fetch-deps.sh DEST
+# Obtains the zlib, libpng and Google Benchmark sources the Windows builds
+# compile statically: the Debian source package versions pinned in
+# cmake/deps.lock, every downloaded file checked against its recorded
+# SHA-256, unpacked (with Debian's patches applied) under DEST. A package
+# already unpacked at its pinned version is left alone.
+# Usage: fetch-deps.sh DEST            fetch what is missing or out of date
+#        fetch-deps.sh --relock DEST   fetch the pinned versions, record their hashes
+# VEXA_DEPS_LOCK names another lock file.
 set -euo pipefail
-dest=$1
-mkdir -p "$dest"
-cd "$dest"
+export LC_ALL=C
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+lock=${VEXA_DEPS_LOCK:-$here/../cmake/deps.lock}
+relock=0
+if [ "${1:-}" = --relock ]; then relock=1; shift; fi
+if [ $# -ne 1 ]; then
+  echo "usage: fetch-deps.sh [--relock] DEST" >&2
+  exit 2
+fi
 
-fetch() { # source-package directory-name
-  local pkg=$1 dir=$2
-  [ -f "$dir/.unpacked" ] && return 0
-  rm -rf "$dir" "dl-$pkg"
-  mkdir "dl-$pkg"
-  # Try the versions the archive lists, newest first: a version listed by
-  # one suite may be missing from the pool that serves it.
-  local versions ok=0
-  versions=$(apt-cache showsrc "$pkg" | sed -n 's/^Version: //p' | sort -u -r -V)
-  for v in $versions; do
-    if (cd "dl-$pkg" && apt-get source -q --download-only "$pkg=$v" >/dev/null 2>&1); then
-      ok=1; break
-    fi
-    rm -f "dl-$pkg"/*
-  done
-  if [ $ok -ne 1 ]; then
-    echo "fetch-deps: could not download source package $pkg" >&2
-    exit 1
-  fi
-  dpkg-source -q -x --no-check "dl-$pkg"/*.dsc "$dir" >/dev/null
-  rm -rf "dl-$pkg" ./*.orig.tar.*
-  touch "$dir/.unpacked"
+fail() { echo "fetch-deps: $*" >&2; exit 1; }
+[ -f "$lock" ] || fail "no lock file $lock"
+lock=$(cd "$(dirname "$lock")" && pwd)/$(basename "$lock")
+mkdir -p "$1"
+cd "$1"
+
+# "package version folder" of each pinned package.
+packages() { awk '$1 == "package" { print $2, $3, $4 }' "$lock"; }
+
+# "name sha256" of each file pinned for package $1, sorted by name.
+pinned_files() {
+  awk -v p="$1" '$1 == "package" { cur = $2 } $1 == "file" && cur == p { print $2, $3 }' "$lock" | sort
 }
 
-fetch zlib zlib
-fetch libpng1.6 libpng
-fetch benchmark benchmark
-echo "fetch-deps: sources ready in $dest"
+# "name sha256" of each file in directory $1, sorted by name.
+downloaded_files() {
+  local f
+  for f in "$1"/*; do
+    if [ -f "$f" ]; then echo "$(basename "$f") $(sha256sum < "$f" | cut -d' ' -f1)"; fi
+  done | sort
+}
+
+# Fails unless directory $3 holds exactly the files pinned for package $1.
+verify() {
+  local pkg=$1 version=$2 dl=$3 want got
+  want=$(pinned_files "$pkg")
+  got=$(downloaded_files "$dl")
+  [ -n "$want" ] || fail "$lock pins no files for $pkg"
+  if [ "$want" != "$got" ]; then
+    echo "fetch-deps: the download of $pkg $version does not match $lock:" >&2
+    diff <(echo "$want") <(echo "$got") | sed -n 's/^< /  pinned     /p; s/^> /  downloaded /p' >&2 || true
+    fail "refusing the download (after changing a version on purpose, run fetch-deps.sh --relock)"
+  fi
+}
+
+fetch() { # package version folder
+  local pkg=$1 version=$2 dir=$3 dl=dl-$1 log
+  if [ $relock -eq 0 ] && [ "$(cat "$dir/.unpacked" 2>/dev/null)" = "$pkg $version" ]; then return 0; fi
+  rm -rf "$dir" "$dl"
+  mkdir "$dl"
+  if ! log=$(cd "$dl" && apt-get source -q --download-only "$pkg=$version" 2>&1 </dev/null); then
+    echo "$log" >&2
+    fail "could not download source package $pkg version $version (pinned in $lock)"
+  fi
+  if [ $relock -eq 1 ]; then
+    downloaded_files "$dl" > "relock-$pkg"
+  else
+    verify "$pkg" "$version" "$dl"
+  fi
+  # The hashes above cover the .dsc and every file it lists.
+  dpkg-source -q -x --no-check "$dl"/*.dsc "$dir" >/dev/null </dev/null
+  # dpkg-source leaves a copy of the upstream tarball beside the folder.
+  rm -rf "$dl" ./*.orig.tar.*
+  echo "$pkg $version" > "$dir/.unpacked"
+  echo "fetch-deps: $pkg $version unpacked in $dir"
+}
+
+# Rewrites the lock's "file" lines from the hashes just downloaded.
+write_lock() {
+  local line kind pkg
+  while IFS= read -r line; do
+    read -r kind pkg _ <<<"$line" || true
+    case $kind in
+      file) ;;
+      package) echo "$line"; sed 's/^/file /' "relock-$pkg"; rm -f "relock-$pkg" ;;
+      *) echo "$line" ;;
+    esac
+  done < "$lock" > "$lock.new"
+  mv "$lock.new" "$lock"
+  echo "fetch-deps: recorded the hashes in $lock"
+}
+
+[ -n "$(packages)" ] || fail "$lock pins no packages"
+while read -r pkg version dir; do
+  fetch "$pkg" "$version" "$dir"
+done <<<"$(packages)"
+if [ $relock -eq 1 ]; then write_lock; fi
+echo "fetch-deps: sources ready in $(pwd)"

@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# An occasional check, not part of the test command: the two commands of the
+# README's quick start work on a minimal Debian 12. Builds a minimal root file
+# system with debootstrap from the mirror apt already uses here, copies a fresh
+# clone of the current commit into it, and runs `bash scripts/demo.sh` and
+# `bash scripts/test.sh` there as root, timing each step. Needs root and the
+# access to Debian's archive that apt has. Uncommitted changes are not part of
+# the clone.
+#
+# Usage: check-minimal-debian.sh [--reuse] ROOT
+#   ROOT must not exist unless --reuse is given, which runs again in a root
+#   made by an earlier check (with a fresh clone). ROOT stays for inspection;
+#   everything mounted under it is unmounted on exit.
+# VEXA_MIRROR overrides the mirror. VEXA_XVFB_DISPLAY is the display number
+# the tests' Xvfb takes inside (default 99): the root shares this machine's
+# abstract X sockets, so pick a number no X server here uses.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+SUITE=bookworm
+CHROOT_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+# How long processes left inside the root get to end before being killed.
+STOP_WAIT_SECONDS=10
+
+fail() { echo "check-minimal-debian: $*" >&2; exit 1; }
+reuse=0
+if [ "${1:-}" = --reuse ]; then reuse=1; shift; fi
+[ $# -eq 1 ] || fail "usage: check-minimal-debian.sh [--reuse] ROOT"
+[ "$(id -u)" -eq 0 ] || fail "must run as root (debootstrap, mount, chroot)"
+root=$(realpath -m "$1")
+[ "$root" != / ] || fail "ROOT must not be /"
+if [ $reuse -eq 1 ]; then
+  [ -f "$root/etc/debian_version" ] || fail "$root holds no root file system to reuse"
+else
+  [ ! -e "$root" ] || fail "$root exists; remove it (nothing may be mounted under it) or pass --reuse"
+fi
+display=${VEXA_XVFB_DISPLAY:-99}
+
+mounted_under_root() {
+  awk -v r="$root" '$5 == r || index($5, r "/") == 1 { print $5 }' /proc/self/mountinfo
+}
+
+# Processes whose root directory is ROOT were started by this check.
+stop_processes_in_root() {
+  local p pids=() _
+  for p in /proc/[0-9]*; do
+    if [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ]; then pids+=("${p#/proc/}"); fi
+  done
+  [ ${#pids[@]} -gt 0 ] || return 0
+  echo "check-minimal-debian: stopping processes left in the root: ${pids[*]}"
+  kill "${pids[@]}" 2>/dev/null || true
+  for _ in $(seq "$STOP_WAIT_SECONDS"); do
+    kill -0 "${pids[@]}" 2>/dev/null || return 0
+    sleep 1
+  done
+  kill -KILL "${pids[@]}" 2>/dev/null || true
+}
+
+cleanup() {
+  local m
+  stop_processes_in_root
+  for m in dev sys proc; do
+    if mountpoint -q "$root/$m"; then umount -R "$root/$m" || umount -R -l "$root/$m"; fi
+  done
+  if [ -n "$(mounted_under_root)" ]; then
+    echo "check-minimal-debian: still mounted under $root:" >&2
+    mounted_under_root >&2
+  fi
+}
+
+steps=()
+timed() { # name command...
+  local name=$1 t0 rc=0; shift
+  echo "== $name"
+  t0=$(date +%s)
+  "$@" || rc=$?
+  steps+=("$(printf '%-34s %6d s  %s' "$name" $(( $(date +%s) - t0 )) "$([ $rc -eq 0 ] && echo ok || echo "FAILED ($rc)")")")
+  return $rc
+}
+
+summary() {
+  echo
+  echo "minimal Debian check in $root (commit $commit)"
+  printf '%s\n' "${steps[@]}"
+}
+
+mirror=${VEXA_MIRROR:-$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
+                         awk -v s="$SUITE" '$2 == s { print $1; exit }')}
+[ -n "$mirror" ] || fail "apt has no $SUITE entry to take the mirror from; set VEXA_MIRROR"
+commit=$(git -C "$here" rev-parse HEAD)
+command -v debootstrap >/dev/null || { DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap >/dev/null; }
+
+trap 'cleanup; summary' EXIT
+if [ $reuse -eq 0 ]; then
+  timed "debootstrap --variant=minbase" \
+    debootstrap --variant=minbase "$SUITE" "$root" "$mirror" > "$root.debootstrap.log" 2>&1 ||
+    fail "debootstrap failed; see $root.debootstrap.log"
+fi
+
+mount --bind /proc "$root/proc"
+mount --rbind /sys "$root/sys" && mount --make-rslave "$root/sys"
+mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev"
+mountpoint -q "$root/dev/pts" || mount --bind /dev/pts "$root/dev/pts"
+
+clone() {
+  rm -rf "$root/root/vexa"
+  git clone -q --no-hardlinks "$here" "$root/root/vexa" &&
+    git -C "$root/root/vexa" checkout -q --detach "$commit"
+}
+timed "fresh clone of ${commit:0:7}" clone
+
+in_root() { # step-name command
+  mkdir -p "$root/root/logs"
+  chroot "$root" /usr/bin/env -i HOME=/root PATH=$CHROOT_PATH TERM="${TERM:-dumb}" \
+    VEXA_XVFB_DISPLAY="$display" bash -c "cd /root/vexa && $2" 2>&1 | tee "$root/root/logs/$1.log"
+}
+status=0
+timed "bash scripts/demo.sh" in_root demo "bash scripts/demo.sh" || status=1
+timed "bash scripts/demo.sh (again)" in_root demo-again "bash scripts/demo.sh" || status=1
+timed "bash scripts/test.sh" in_root test "bash scripts/test.sh" || status=1
+echo "logs: $root/root/logs"
+exit $status
