@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "plugin/Vexa.h"
-#include "tests/graphics_win/TestEditorLayout.h"
+#include "tests/graphics/win/TestEditorLayout.h"
 #include "tools/HostedPlugin.h"
 #include "tools/win/EditorFrameWin.h"
 

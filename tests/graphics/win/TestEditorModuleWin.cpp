@@ -11,7 +11,7 @@
 #include "graphics/Graphics.h"
 #include "plugin/Vexa.h"
 #include "raster/Bitmap.h"
-#include "tests/graphics_win/TestEditorLayout.h"
+#include "tests/graphics/win/TestEditorLayout.h"
 #include "vst/EntryPoint.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The editor window's services that run without a user: typing a value into
 // the entry box, the native popup menu's numbering, tooltips, the folders,
 // clipboard text, and the dialogs' answers while the window is closed.
-#include "tests/graphics_win/EditorFixtureWin.h"
+#include "tests/graphics/win/EditorFixtureWin.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 // The Windows editor window in-process: its life inside a host frame, the
 // messages a user's input produces, painting and the redraw timer, resizing,
 // message boxes, the cursor and the module's images.
-#include "tests/graphics_win/EditorFixtureWin.h"
+#include "tests/graphics/win/EditorFixtureWin.h"
 
 #include "graphics/win/WheelNotches.h"
 
