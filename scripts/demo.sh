@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds every target and runs the demo: a synthesised drum loop
 # with a bass line rendered through the Linux build and through the Windows
-# 32-bit build (under Wine) with audible settings, plus a short report.
+# 32-bit build (under Wine) with audible settings, a picture of the editor
+# and a short report.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -25,7 +26,18 @@ win32=$VEXA_ROOT/build/win32
   echo
   "$linux/tools/vexa-demo" report "$out/input.wav" "$out/output-linux.wav" "$out/output-win32.wav"
 } > "$out/report.txt"
-vexa_stop_display
+
+# The editor as a host shows it: the win32 build under Wine and the Linux
+# build, each in a real window; both pictures must be the same pixels.
+vexa_start_display
+trap vexa_stop_display EXIT
+"$VEXA_ROOT/scripts/wine-run.sh" "$win32/tools/vexa-host.exe" snapshot "$win32/plugin/Vexa.dll" "$out/editor.png"
+"$linux/tools/vexa-host" snapshot "$linux/plugin/Vexa.so" "$out/editor-linux.png"
+if cmp -s "$out/editor.png" "$out/editor-linux.png"; then
+  echo "editor picture: editor.png (the Linux and win32 editors draw the same pixels)" >> "$out/report.txt"
+else
+  echo "editor picture: editor.png; the Linux editor's picture differs: editor-linux.png" >> "$out/report.txt"
+fi
 cat "$out/report.txt"
 echo
 echo "demo output: $out"
