@@ -1,17 +1,22 @@
 # Third-party libraries. Natively they come from Debian's packages; the
 # Windows builds compile zlib and libpng from Debian's source packages and
 # GoogleTest from the sources Debian installs under /usr/src/googletest.
+# Every build unpacks the zlib and libpng source packages: besides the Windows
+# libraries they bring libpng's conformance and hostile test images, which
+# the tests and the PNG fuzz corpus read from there (they are not ours to
+# commit).
+
+set(VEXA_DEPS_SRC ${VEXA_BUILD_ROOT}/deps-src)
+if(NOT EXISTS ${VEXA_DEPS_SRC}/zlib/.unpacked OR NOT EXISTS ${VEXA_DEPS_SRC}/libpng/.unpacked)
+  execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-deps.sh ${VEXA_DEPS_SRC}
+                  RESULT_VARIABLE fetch_result)
+  if(NOT fetch_result EQUAL 0)
+    message(FATAL_ERROR "could not obtain the zlib and libpng sources")
+  endif()
+endif()
+set(VEXA_LIBPNG_TEST_IMAGES ${VEXA_DEPS_SRC}/libpng/contrib)
 
 if(WIN32)
-  set(VEXA_DEPS_SRC ${VEXA_BUILD_ROOT}/deps-src)
-  if(NOT EXISTS ${VEXA_DEPS_SRC}/zlib/.unpacked OR NOT EXISTS ${VEXA_DEPS_SRC}/libpng/.unpacked)
-    execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-deps.sh ${VEXA_DEPS_SRC}
-                    RESULT_VARIABLE fetch_result)
-    if(NOT fetch_result EQUAL 0)
-      message(FATAL_ERROR "could not obtain the zlib and libpng sources")
-    endif()
-  endif()
-
   set(ZSRC ${VEXA_DEPS_SRC}/zlib)
   add_library(vexa_zlib STATIC
     ${ZSRC}/adler32.c ${ZSRC}/compress.c ${ZSRC}/crc32.c ${ZSRC}/deflate.c

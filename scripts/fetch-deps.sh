@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Obtains the zlib and libpng sources from Debian's source packages and
 # unpacks them (with Debian's patches applied) under DEST. Used by the
-# Windows builds, which compile both libraries statically.
+# Windows builds, which compile both libraries statically, and by the tests
+# and fuzz targets of every build, which read libpng's test images.
 # Usage: fetch-deps.sh DEST
 set -euo pipefail
 dest=$1
