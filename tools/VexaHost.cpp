@@ -23,8 +23,8 @@ int Usage()
                "  vexa-host info PLUGIN\n"
                "  vexa-host render PLUGIN IN.wav OUT.wav [--set NAME=VALUE ...] [--block N] [--rate R]\n"
                "                   [--double] [--state FILE] [--verbose]\n"
-               "  vexa-host state save PLUGIN FILE [--set NAME=VALUE ...]\n"
-               "  vexa-host state load PLUGIN FILE\n"
+               "  vexa-host state save PLUGIN FILE [--program] [--set NAME=VALUE ...]\n"
+               "  vexa-host state load PLUGIN FILE [--program]\n"
                "  vexa-host snapshot PLUGIN OUT.png\n");
   return 2;
 }
@@ -96,14 +96,16 @@ int Info(const char* path)
   return 0;
 }
 
-bool LoadState(HostedPlugin& host, const std::string& path)
+// Restores a bank chunk (or, with program set, a program chunk) from a file.
+bool LoadState(HostedPlugin& host, const std::string& path, bool program = false)
 {
   std::vector<unsigned char> bytes;
   if (!ReadFileBytes(path, bytes)) {
     std::fprintf(stderr, "vexa-host: cannot read %s\n", path.c_str());
     return false;
   }
-  const VstIntPtr r = host.Dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
+  const VstIntPtr r =
+    host.Dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
   if (r != 1) std::fprintf(stderr, "vexa-host: the plug-in rejected the state in %s\n", path.c_str());
   return r == 1;
 }
@@ -131,9 +133,15 @@ int State(int argc, char** argv)
   const char* path = argv[3];
   const char* file = argv[4];
   std::vector<std::string> sets;
+  bool program = false;
   for (int i = 5; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--set") || i + 1 >= argc || std::strcmp(mode, "save")) return Usage();
-    sets.push_back(argv[++i]);
+    if (!std::strcmp(argv[i], "--program")) {
+      program = true;
+    } else if (!std::strcmp(argv[i], "--set") && i + 1 < argc && !std::strcmp(mode, "save")) {
+      sets.push_back(argv[++i]);
+    } else {
+      return Usage();
+    }
   }
   HostedPlugin host;
   if (!LoadPlugin(host, path)) return 1;
@@ -141,7 +149,7 @@ int State(int argc, char** argv)
   if (!std::strcmp(mode, "save")) {
     if (!ApplySettings(host, sets)) return 2;
     void* data = nullptr;
-    const VstIntPtr size = host.Dispatch(effGetChunk, 0, 0, &data);
+    const VstIntPtr size = host.Dispatch(effGetChunk, program ? 1 : 0, 0, &data);
     if (size <= 0 || !data) {
       std::fprintf(stderr, "vexa-host: the plug-in gave no state\n");
       return 1;
@@ -154,7 +162,7 @@ int State(int argc, char** argv)
     return 0;
   }
   if (!std::strcmp(mode, "load")) {
-    if (!LoadState(host, file)) return 1;
+    if (!LoadState(host, file, program)) return 1;
     for (int i = 0; i < host.Effect()->numParams; ++i) {
       std::printf("  %2d  %-12s %10s %s\n", i, host.ParamName(i).c_str(), host.ParamDisplay(i).c_str(),
                   host.ParamLabel(i).c_str());
