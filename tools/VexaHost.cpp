@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "tools/FileBytes.h"
 #include "tools/HostedPlugin.h"
 #include "tools/Snapshot.h"
+#include "tools/Validator.h"
 
 namespace {
 
@@ -25,7 +27,8 @@ int Usage()
                "                   [--double] [--state FILE] [--verbose]\n"
                "  vexa-host state save PLUGIN FILE [--program] [--set NAME=VALUE ...]\n"
                "  vexa-host state load PLUGIN FILE [--program]\n"
-               "  vexa-host snapshot PLUGIN OUT.png\n");
+               "  vexa-host snapshot PLUGIN OUT.png\n"
+               "  vexa-host validate PLUGIN [--strictness 1..10] [--group NAME] [--seed N]\n");
   return 2;
 }
 
@@ -284,6 +287,26 @@ int Render(int argc, char** argv)
   return 0;
 }
 
+int Validate(int argc, char** argv)
+{
+  ValidateOptions options;
+  options.seed = std::random_device{}();
+  for (int i = 3; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--strictness" && i + 1 < argc) {
+      options.strictness = std::atoi(argv[++i]);
+      if (options.strictness < 1 || options.strictness > 10) return Usage();
+    } else if (a == "--group" && i + 1 < argc) {
+      options.group = argv[++i];
+    } else if (a == "--seed" && i + 1 < argc) {
+      options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else {
+      return Usage();
+    }
+  }
+  return ValidatePlugin(argv[2], options) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -292,6 +315,7 @@ int main(int argc, char** argv)
   const std::string cmd = argv[1];
   if (cmd == "info") return Info(argv[2]);
   if (cmd == "render") return Render(argc, argv);
+  if (cmd == "validate") return Validate(argc, argv);
   if (cmd == "state" && argc >= 5) return State(argc, argv);
   if (cmd == "snapshot" && argc == 4) {
     HostedPlugin host;

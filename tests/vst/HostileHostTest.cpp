@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -106,6 +107,11 @@ std::vector<float> Render(AEffect* e, const std::vector<float>& signal)
   return all;
 }
 
+// Instances live on the heap: each holds a megabyte of delay lines, more
+// than a Windows thread's stack.
+typedef std::unique_ptr<Vexa> Instance;
+Instance NewVexa() { return Instance(new Vexa(Host)); }
+
 class HostileHost : public ::testing::Test
 {
 protected:
@@ -118,32 +124,32 @@ protected:
 
 TEST_F(HostileHost, AutomationReportsMayCallBackIntoTheInstance)
 {
-  Vexa v(Host);
-  AEffect* e = v.Effect();
+  Instance v = NewVexa();
+  AEffect* e = v->Effect();
   Open(e, 44100.0f);
   // The host overrides the reported value with its own, for the same
   // parameter and for another one, from inside the report.
   host.echoIndex = kParamMix;
   host.echoValue = 0.75f;
-  v.SetEditorParam(kParamMix, 0.25);
+  v->SetEditorParam(kParamMix, 0.25);
   EXPECT_EQ(host.automations, 1);
   EXPECT_FLOAT_EQ(e->getParameter(e, kParamMix), 0.75f);
-  EXPECT_DOUBLE_EQ(v.mix, 75.0);
+  EXPECT_DOUBLE_EQ(v->mix, 75.0);
   EXPECT_STREQ(host.display, "25.00");  // what the instance showed while reporting
 
   host.echoIndex = kParamOutput;
   host.echoValue = 1.0f;
-  v.SetEditorParam(kParamPitch, 1.0);
+  v->SetEditorParam(kParamPitch, 1.0);
   EXPECT_EQ(host.automations, 2);
   EXPECT_FLOAT_EQ(e->getParameter(e, kParamPitch), 1.0f);
-  EXPECT_DOUBLE_EQ(v.pitch, 12.0);
-  EXPECT_NEAR(v.outputGain, 3.981, 1e-3);
+  EXPECT_DOUBLE_EQ(v->pitch, 12.0);
+  EXPECT_NEAR(v->outputGain, 3.981, 1e-3);
 
   // The cached values the audio path uses agree with a host that set the
   // same values plainly.
   gHost = nullptr;
-  Vexa plain(Host);
-  AEffect* p = plain.Effect();
+  Instance plain = NewVexa();
+  AEffect* p = plain->Effect();
   Open(p, 44100.0f);
   p->setParameter(p, kParamMix, 0.75f);
   p->setParameter(p, kParamPitch, 1.0f);
@@ -156,14 +162,14 @@ TEST_F(HostileHost, CallsBeforeOpenBehaveAsAfterIt)
 {
   const std::vector<float> signal = Signal(Seed(), kBlocks * kBlock);
   // One host opens, sets the rate and resumes before anything else.
-  Vexa opened(Host);
-  AEffect* a = opened.Effect();
+  Instance opened = NewVexa();
+  AEffect* a = opened->Effect();
   Open(a, 44100.0f);
   SetBusy(a);
   // The other never sends effOpen: it sets parameters, asks for texts and
   // state, restores state and processes straight away.
-  Vexa unopened(Host);
-  AEffect* b = unopened.Effect();
+  Instance unopened = NewVexa();
+  AEffect* b = unopened->Effect();
   SetBusy(b);
   char text[64] = {};
   b->dispatcher(b, effGetParamDisplay, kParamFrequency, 0, text, 0.0f);
@@ -190,8 +196,8 @@ TEST_F(HostileHost, SampleRateChangesBetweenBlocksKeepTheOutputFinite)
   // Highest cut-off, lowest and highest resonance: the cut-off lies above
   // the lower rates' Nyquist frequency.
   for (float q : {0.0f, 1.0f}) {
-    Vexa v(Host);
-    AEffect* e = v.Effect();
+    Instance v = NewVexa();
+    AEffect* e = v->Effect();
     Open(e, 44100.0f);
     SetBusy(e);
     e->setParameter(e, kParamFrequency, 1.0f);
@@ -214,26 +220,27 @@ TEST_F(HostileHost, SampleRateChangesBetweenBlocksKeepTheOutputFinite)
   }
   // The change takes effect from the next block on: the same blocks at
   // 96 kHz sound different from the ones at 44.1 kHz.
-  Vexa slow(Host), fast(Host);
-  Open(slow.Effect(), 44100.0f);
-  Open(fast.Effect(), 44100.0f);
-  SetBusy(slow.Effect());
-  SetBusy(fast.Effect());
-  EXPECT_EQ(Block(slow.Effect(), signal, 0), Block(fast.Effect(), signal, 0));
-  fast.Effect()->dispatcher(fast.Effect(), effSetSampleRate, 0, 0, nullptr, 96000.0f);
-  EXPECT_NE(Render(slow.Effect(), signal), Render(fast.Effect(), signal));
+  Instance slow = NewVexa();
+  Instance fast = NewVexa();
+  Open(slow->Effect(), 44100.0f);
+  Open(fast->Effect(), 44100.0f);
+  SetBusy(slow->Effect());
+  SetBusy(fast->Effect());
+  EXPECT_EQ(Block(slow->Effect(), signal, 0), Block(fast->Effect(), signal, 0));
+  fast->Effect()->dispatcher(fast->Effect(), effSetSampleRate, 0, 0, nullptr, 96000.0f);
+  EXPECT_NE(Render(slow->Effect(), signal), Render(fast->Effect(), signal));
 }
 
 TEST_F(HostileHost, HostThatNeverResumesOrSuspendsIsServedAlike)
 {
   const std::vector<float> signal = Signal(Seed(), kBlocks * kBlock);
-  Vexa resumed(Host);
-  AEffect* a = resumed.Effect();
+  Instance resumed = NewVexa();
+  AEffect* a = resumed->Effect();
   Open(a, 48000.0f);
   SetBusy(a);
   // No effMainsChanged at all.
-  Vexa never(Host);
-  AEffect* b = never.Effect();
+  Instance never = NewVexa();
+  AEffect* b = never->Effect();
   b->dispatcher(b, effOpen, 0, 0, nullptr, 0.0f);
   b->dispatcher(b, effSetSampleRate, 0, 0, nullptr, 48000.0f);
   b->dispatcher(b, effSetBlockSize, 0, kBlock, nullptr, 0.0f);
@@ -252,8 +259,8 @@ TEST_F(HostileHost, EventListsLongerThanTheRecordDeclaresAreReadWhole)
   // The events record declares room for two pointers; hosts pass as many as
   // numEvents says. Every one is read (the instance sends short MIDI
   // messages back to the host) and null entries are skipped.
-  Vexa v(Host);
-  AEffect* e = v.Effect();
+  Instance v = NewVexa();
+  AEffect* e = v->Effect();
   Open(e, 44100.0f);
   constexpr int kEvents = 6;
   std::vector<VstMidiEvent> midi(kEvents);
