@@ -23,8 +23,8 @@ int Usage()
   std::fprintf(stderr,
                "usage:\n"
                "  vexa-host info PLUGIN\n"
-               "  vexa-host render PLUGIN IN.wav OUT.wav [--set NAME=VALUE ...] [--block N] [--rate R]\n"
-               "                   [--double] [--state FILE] [--verbose]\n"
+               "  vexa-host render PLUGIN IN OUT [--set NAME=VALUE ...] [--block N] [--rate R]\n"
+               "                   [--double] [--state FILE] [--out-format CONTAINER[:SAMPLE]] [--verbose]\n"
                "  vexa-host state save PLUGIN FILE [--program] [--set NAME=VALUE ...]\n"
                "  vexa-host state load PLUGIN FILE [--program]\n"
                "  vexa-host snapshot PLUGIN OUT.png\n"
@@ -194,6 +194,9 @@ int Render(int argc, char** argv)
   double rate = 0.0;
   bool useDouble = false;
   std::string statePath;
+  AudioFormat outFormat;
+  bool outFormatGiven = false;
+  std::string error;
   HostedPlugin host;
   for (int i = 5; i < argc; ++i) {
     const std::string a = argv[i];
@@ -207,6 +210,12 @@ int Render(int argc, char** argv)
       useDouble = true;
     } else if (a == "--state" && i + 1 < argc) {
       statePath = argv[++i];
+    } else if (a == "--out-format" && i + 1 < argc) {
+      if (!ParseAudioFormat(argv[++i], outFormat, error)) {
+        std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
+        return 2;
+      }
+      outFormatGiven = true;
     } else if (a == "--verbose") {
       host.verbose = true;
     } else {
@@ -218,7 +227,6 @@ int Render(int argc, char** argv)
     return 2;
   }
   AudioData in;
-  std::string error;
   if (!ReadAudioFile(inPath, in, error)) {
     std::fprintf(stderr, "vexa-host: %s: %s\n", inPath.c_str(), error.c_str());
     return 1;
@@ -274,9 +282,16 @@ int Render(int argc, char** argv)
     }
     if (showProgress && ((pos / block) % 64 == 0 || pos + n >= frames)) Progress(pos + n, frames);
   }
-  if (!WriteAudioFile(outPath, out, error)) {
+  // By default the output keeps the input's container, in 32-bit float
+  // where the container holds it.
+  if (!outFormatGiven) outFormat = OutputFormatFor(in.format);
+  if (!WriteAudioFile(outPath, out, outFormat, error)) {
     std::fprintf(stderr, "vexa-host: %s: %s\n", outPath.c_str(), error.c_str());
     return 1;
+  }
+  if (host.verbose) {
+    std::fprintf(stderr, "read %s as %s, wrote %s as %s\n", inPath.c_str(), AudioFormatName(in.format).c_str(),
+                 outPath.c_str(), AudioFormatName(outFormat).c_str());
   }
   if (host.verbose) {
     for (const HostCall& c : host.calls) {
