@@ -38,7 +38,6 @@ constexpr int kMaxReentry = 2;
 // What the host answers; chosen by the fuzzer at the start of each input.
 struct Host
 {
-  AEffect* effect = nullptr;
   bool reenterOnAutomate = false;
   int reentry = 0;
   char product[kHostProductBytes] = {};
@@ -299,7 +298,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   ChooseHost(in);
   AEffect* e = VSTPluginMain(HostCallback);
   if (!e || e->magic != kEffectMagic) std::abort();
-  gHost.effect = e;
   int budget = kMaxFramesPerInput;
   for (int step = 0; step < kMaxSteps && in.remaining_bytes() > 0; ++step) {
     switch (in.ConsumeIntegralInRange(0, 5)) {
