@@ -20,8 +20,8 @@ namespace
 {
 
 // Sizes a host could plausibly use; absurd ones only test the allocator.
-constexpr int kMaxBlockFrames = 4096;
-constexpr int kMaxFramesPerInput = 8192;
+constexpr int kMaxBlockFrames = 2048;
+constexpr int kMaxFramesPerInput = 4096;
 constexpr int kMaxSteps = 96;
 constexpr int kMaxChunkBytes = 4096;
 constexpr int kMaxEvents = 8;
