@@ -21,7 +21,12 @@ std::atomic<int> gSaves{0};  // chunks saved by all instances
 constexpr int kParams = 2;
 constexpr int kSteps = 4;  // the second parameter takes 5 values
 constexpr int kChunkBytes = sizeof(float) * kParams;
-constexpr int kDisplayBytes = 300;
+constexpr int kDisplayBytes = 300;  // the over-long display of kLongDisplay
+// The interface's text sizes, which this plug-in keeps to.
+constexpr size_t kParamTextBytes = 8;
+constexpr size_t kEffectNameBytes = 32;
+constexpr size_t kVendorBytes = 64;
+constexpr size_t kProgramNameBytes = 24;
 
 // One instance. The audio thread reads the parameters while the user
 // interface sets them, hence atomics.
@@ -76,7 +81,7 @@ VstIntPtr Dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
   switch (opcode) {
     case effClose: delete p; return 0;
     case effGetParamName:
-      std::snprintf(static_cast<char*>(ptr), 8, index == 0 ? "Gain" : "Boost");
+      std::snprintf(static_cast<char*>(ptr), kParamTextBytes, index == 0 ? "Gain" : "Boost");
       return 0;
     case effGetParamLabel: static_cast<char*>(ptr)[0] = 0; return 0;
     case effGetParamDisplay:
@@ -84,7 +89,7 @@ VstIntPtr Dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
         std::memset(ptr, '9', kDisplayBytes);
         static_cast<char*>(ptr)[kDisplayBytes - 1] = 0;
       } else {
-        std::snprintf(static_cast<char*>(ptr), 8, "%.3f", static_cast<double>(p->params[index == 0 ? 0 : 1].load()));
+        std::snprintf(static_cast<char*>(ptr), kParamTextBytes, "%.3f", static_cast<double>(p->params[index == 0 ? 0 : 1].load()));
       }
       return 0;
     case effGetChunk: {
@@ -108,10 +113,10 @@ VstIntPtr Dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
         p->params[i].store(v);
       }
       return 1;
-    case effGetEffectName: std::snprintf(static_cast<char*>(ptr), 32, "Faulty"); return 1;
-    case effGetVendorString: std::snprintf(static_cast<char*>(ptr), 64, "Vexa tests"); return 1;
+    case effGetEffectName: std::snprintf(static_cast<char*>(ptr), kEffectNameBytes, "Faulty"); return 1;
+    case effGetVendorString: std::snprintf(static_cast<char*>(ptr), kVendorBytes, "Vexa tests"); return 1;
     case effGetProductString: static_cast<char*>(ptr)[0] = 0; return 1;
-    case effGetProgramNameIndexed: std::snprintf(static_cast<char*>(ptr), 24, "Default"); return 1;
+    case effGetProgramNameIndexed: std::snprintf(static_cast<char*>(ptr), kProgramNameBytes, "Default"); return 1;
     case effGetVstVersion: return kVstVersion;
     default: return 0;
   }
