@@ -1,19 +1,24 @@
 # Third-party libraries. Natively they come from Debian's packages; the
 # Windows builds compile zlib and libpng from Debian's source packages and
 # GoogleTest from the sources Debian installs under /usr/src/googletest.
+# Every build unpacks the zlib and libpng source packages: besides the Windows
+# libraries they bring libpng's conformance and hostile test images, which
+# the tests and the PNG fuzz corpus read from there (they are not ours to
+# commit).
+
+# The script returns at once when the pinned versions are unpacked; a
+# changed lock file reconfigures and so fetches the versions it names.
+set(VEXA_DEPS_SRC ${VEXA_BUILD_ROOT}/deps-src)
+set(VEXA_DEPS_LOCK ${CMAKE_SOURCE_DIR}/cmake/deps.lock)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VEXA_DEPS_LOCK})
+execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-deps.sh ${VEXA_DEPS_SRC}
+                RESULT_VARIABLE fetch_result)
+if(NOT fetch_result EQUAL 0)
+  message(FATAL_ERROR "could not obtain the dependency sources pinned in ${VEXA_DEPS_LOCK}")
+endif()
+set(VEXA_LIBPNG_TEST_IMAGES ${VEXA_DEPS_SRC}/libpng/contrib)
 
 if(WIN32)
-  # The script returns at once when the pinned versions are unpacked; a
-  # changed lock file reconfigures and so fetches the versions it names.
-  set(VEXA_DEPS_SRC ${VEXA_BUILD_ROOT}/deps-src)
-  set(VEXA_DEPS_LOCK ${CMAKE_SOURCE_DIR}/cmake/deps.lock)
-  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VEXA_DEPS_LOCK})
-  execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-deps.sh ${VEXA_DEPS_SRC}
-                  RESULT_VARIABLE fetch_result)
-  if(NOT fetch_result EQUAL 0)
-    message(FATAL_ERROR "could not obtain the dependency sources pinned in ${VEXA_DEPS_LOCK}")
-  endif()
-
   set(ZSRC ${VEXA_DEPS_SRC}/zlib)
   add_library(vexa_zlib STATIC
     ${ZSRC}/adler32.c ${ZSRC}/compress.c ${ZSRC}/crc32.c ${ZSRC}/deflate.c

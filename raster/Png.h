@@ -6,9 +6,20 @@
 
 #include "raster/Bitmap.h"
 
+// How a decode reports its failures. The defaults are the loader's normal
+// behaviour: libpng's own handlers, which print each error and warning to the
+// standard error stream. Quiet decodes print nothing (the fuzz targets).
+struct PngDecodeOptions
+{
+  bool quiet = false;
+};
+
 // Decodes a complete PNG stream of length bytes. Returns a new bitmap
-// (row alignment mask 3) that the caller owns and destroys, or null.
+// (row alignment mask 3) that the caller owns and destroys, or null. Reading
+// runs at most a bounded distance past the end of the bytes, so a stream
+// whose chunk lengths claim far more data than it holds fails at once.
 LICE_MemBitmap* LoadPngFromMemory(const void* data, int length);
+LICE_MemBitmap* LoadPngFromMemory(const void* data, int length, const PngDecodeOptions& options);
 
 // Decodes the PNG file name (UTF-8). With a bitmap given, that bitmap is
 // resized, filled and returned (it stays the caller's, also on failure);

@@ -3,6 +3,7 @@
 #include <png.h>
 
 #include <csetjmp>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -17,25 +18,66 @@ const char kPngInterfaceVersion[] = "1.6.19";
 
 const unsigned char kPngSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 
+// A chunk: 4 bytes length and 4 bytes type, the data, a 4-byte CRC.
+constexpr uint64_t kChunkHeaderBytes = 8;
+constexpr uint64_t kChunkCrcBytes = 4;
+
+// How many zero bytes the memory reader hands out past the end of the data
+// before it gives up. A merely truncated stream needs a few bytes to reach
+// libpng's own checks (a CRC, the next chunk header); a chunk whose length
+// claims gigabytes would otherwise be zero-filled and checksummed to the end.
+constexpr size_t kMaxZeroFillPastEnd = 64 * 1024;
+
 // Read position in a PNG held in memory.
 struct MemoryCursor
 {
   const unsigned char* data;
   int remaining;
+  size_t zeroFilled;  // bytes handed out past the end so far
 };
 
 // Hands libpng the next n bytes; past the end it reads zeros, which libpng
-// rejects through its own chunk checks.
+// rejects through its own chunk checks, up to kMaxZeroFillPastEnd in all,
+// after which the read is a libpng error.
 void ReadFromMemory(png_structp png, png_bytep out, size_t n)
 {
   MemoryCursor* cursor = static_cast<MemoryCursor*>(png_get_io_ptr(png));
-  std::memset(out, 0, n);
   size_t take = cursor->remaining > 0 ? static_cast<size_t>(cursor->remaining) : 0;
   if (take > n) take = n;
+  const size_t zeros = n - take;
+  if (zeros > kMaxZeroFillPastEnd - cursor->zeroFilled) png_error(png, "read past the end of the data");
+  cursor->zeroFilled += zeros;
   if (take) std::memcpy(out, cursor->data, take);
+  if (zeros) std::memset(out + take, 0, zeros);
   cursor->data += take;
   cursor->remaining -= static_cast<int>(take);
 }
+
+// Whether reading every chunk before the first image data chunk would run
+// more than kMaxZeroFillPastEnd past the end of the bytes. libpng reads all
+// of them before any image data, and for text and other ancillary chunks it
+// first allocates and clears a buffer of the declared length, so a chunk
+// claiming a gigabyte costs that much before the reader could stop it. Such a
+// stream can only fail; it is refused before libpng sees it.
+bool HeaderChunksRunPastEnd(const unsigned char* data, size_t length)
+{
+  const uint64_t limit = static_cast<uint64_t>(length) + kMaxZeroFillPastEnd;
+  uint64_t pos = sizeof kPngSignature;
+  while (pos + kChunkHeaderBytes <= length) {
+    const unsigned char* h = data + pos;
+    if (std::memcmp(h + 4, "IDAT", 4) == 0) return false;
+    const uint32_t chunkLength = (static_cast<uint32_t>(h[0]) << 24) | (static_cast<uint32_t>(h[1]) << 16) |
+                                 (static_cast<uint32_t>(h[2]) << 8) | h[3];
+    pos += kChunkHeaderBytes + chunkLength + kChunkCrcBytes;
+    if (pos > limit) return true;
+  }
+  return false;
+}
+
+// Error and warning handlers of quiet decodes: nothing is printed; an error
+// returns to the decode's error trap as libpng's own handler does.
+void SilentError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void SilentWarning(png_structp, png_const_charp) {}
 
 // Everything a decode holds, kept outside the function that arms libpng's
 // error trap so nothing is lost when libpng jumps back.
@@ -112,11 +154,12 @@ void ToPixelWords(png_bytep* rows, int width, int height)
 // Runs a decode whose reader has been installed by setup; releases libpng's
 // structures and, on failure, the bitmap created here.
 template <class Setup>
-LICE_IBitmap* RunDecode(LICE_IBitmap* given, Setup setup)
+LICE_IBitmap* RunDecode(LICE_IBitmap* given, const PngDecodeOptions& options, Setup setup)
 {
   Decode d;
   d.bitmap = given;
-  d.png = png_create_read_struct(kPngInterfaceVersion, nullptr, nullptr, nullptr);
+  d.png = options.quiet ? png_create_read_struct(kPngInterfaceVersion, nullptr, SilentError, SilentWarning)
+                        : png_create_read_struct(kPngInterfaceVersion, nullptr, nullptr, nullptr);
   if (!d.png) return nullptr;
   d.info = png_create_info_struct(d.png);
   if (!d.info) {
@@ -162,9 +205,17 @@ PngLoaderRegistration gPngLoader;
 
 LICE_MemBitmap* LoadPngFromMemory(const void* data, int length)
 {
+  return LoadPngFromMemory(data, length, PngDecodeOptions());
+}
+
+LICE_MemBitmap* LoadPngFromMemory(const void* data, int length, const PngDecodeOptions& options)
+{
   if (!data || length < 8 || std::memcmp(data, kPngSignature, sizeof kPngSignature) != 0) return nullptr;
-  MemoryCursor cursor = {static_cast<const unsigned char*>(data), length};
-  LICE_IBitmap* b = RunDecode(nullptr, [&cursor](png_structp png) { png_set_read_fn(png, &cursor, ReadFromMemory); });
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  if (HeaderChunksRunPastEnd(bytes, static_cast<size_t>(length))) return nullptr;
+  MemoryCursor cursor = {bytes, length, 0};
+  LICE_IBitmap* b =
+    RunDecode(nullptr, options, [&cursor](png_structp png) { png_set_read_fn(png, &cursor, ReadFromMemory); });
   return static_cast<LICE_MemBitmap*>(b);
 }
 
@@ -173,7 +224,7 @@ LICE_IBitmap* LoadPngFromFile(const char* name, LICE_IBitmap* bitmap)
   if (!name) return nullptr;
   FILE* f = NativeOpenFileForReading(name);
   if (!f) return nullptr;
-  LICE_IBitmap* b = RunDecode(bitmap, [f](png_structp png) { png_init_io(png, f); });
+  LICE_IBitmap* b = RunDecode(bitmap, PngDecodeOptions(), [f](png_structp png) { png_init_io(png, f); });
   std::fclose(f);
   return b;
 }

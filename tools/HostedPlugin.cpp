@@ -3,16 +3,27 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
 // Live hosts, so the shared callback finds the one an instance belongs to.
-// The harness is single-threaded.
+// Guarded by HostsLock(), which is never held while the plug-in runs.
 std::vector<HostedPlugin*>& LiveHosts()
 {
   static std::vector<HostedPlugin*> hosts;
   return hosts;
 }
+
+std::mutex& HostsLock()
+{
+  static std::mutex lock;
+  return lock;
+}
+
+// The record audioMasterGetTime hands out: one per calling thread, valid
+// until that thread's next request.
+thread_local VstTimeInfo tTime = {};
 
 // Host-side text buffers, larger than any plug-in should fill.
 constexpr int kHostTextBytes = 256;
@@ -29,11 +40,16 @@ VstIntPtr CopyHostText(void* ptr, const std::string& text)
 
 }  // namespace
 
-HostedPlugin::HostedPlugin() { LiveHosts().push_back(this); }
+HostedPlugin::HostedPlugin()
+{
+  std::lock_guard<std::mutex> guard(HostsLock());
+  LiveHosts().push_back(this);
+}
 
 HostedPlugin::~HostedPlugin()
 {
   Close();
+  std::lock_guard<std::mutex> guard(HostsLock());
   std::vector<HostedPlugin*>& hosts = LiveHosts();
   hosts.erase(std::remove(hosts.begin(), hosts.end(), this), hosts.end());
 }
@@ -44,9 +60,11 @@ bool HostedPlugin::Load(const char* path, const char* entryName)
     mError = mModule.Error();
     return false;
   }
-  VstEntryProc entry = mModule.Entry(entryName);
+  // Older modules export the entry point as "main" only.
+  VstEntryProc entry = mModule.Entry(entryName ? entryName : "VSTPluginMain");
+  if (!entry && !entryName) entry = mModule.Entry("main");
   if (!entry) {
-    mError = std::string("no exported ") + entryName + " in " + path;
+    mError = std::string("no exported ") + (entryName ? entryName : "VSTPluginMain or main") + " in " + path;
     return false;
   }
   return Attach(entry);
@@ -71,11 +89,14 @@ bool HostedPlugin::Attach(VstEntryProc entry)
 AEffect* HostedPlugin::NewInstance()
 {
   if (!mEntry) return nullptr;
-  // This host goes to the back of the list, so calls made during
-  // construction (before the record is known) reach it.
-  std::vector<HostedPlugin*>& hosts = LiveHosts();
-  hosts.erase(std::remove(hosts.begin(), hosts.end(), this), hosts.end());
-  hosts.push_back(this);
+  {
+    // This host goes to the back of the list, so calls made during
+    // construction (before the record is known) reach it.
+    std::lock_guard<std::mutex> guard(HostsLock());
+    std::vector<HostedPlugin*>& hosts = LiveHosts();
+    hosts.erase(std::remove(hosts.begin(), hosts.end(), this), hosts.end());
+    hosts.push_back(this);
+  }
   return mEntry(HostCallback);
 }
 
@@ -129,6 +150,7 @@ bool HostedPlugin::SetParamText(int index, const std::string& text)
 VstIntPtr HostedPlugin::HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                                      float opt)
 {
+  std::lock_guard<std::mutex> guard(HostsLock());
   std::vector<HostedPlugin*>& hosts = LiveHosts();
   if (hosts.empty()) return 0;
   HostedPlugin* host = hosts.back();
@@ -140,7 +162,7 @@ VstIntPtr HostedPlugin::HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 
 
 VstIntPtr HostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
-  calls.push_back(HostCall{opcode, index, value, ptr != nullptr, opt});
+  if (recordCalls) calls.push_back(HostCall{opcode, index, value, ptr != nullptr, opt});
   if (verbose && (opcode == audioMasterAutomate || opcode == audioMasterBeginEdit || opcode == audioMasterEndEdit)) {
     const char* what = opcode == audioMasterAutomate ? "automate" : (opcode == audioMasterBeginEdit ? "begin-edit" : "end-edit");
     std::fprintf(stderr, "host: %s %d %g\n", what, index, static_cast<double>(opt));
@@ -149,15 +171,15 @@ VstIntPtr HostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case audioMasterVersion: return 2400;
     case audioMasterCurrentId: return mEffect ? mEffect->uniqueID : 0;
     case audioMasterGetTime:
-      mTime = VstTimeInfo{};
-      mTime.samplePos = samplePos;
-      mTime.sampleRate = sampleRate;
-      mTime.tempo = 120.0;
-      mTime.ppqPos = samplePos / sampleRate * 2.0;
-      mTime.timeSigNumerator = 4;
-      mTime.timeSigDenominator = 4;
-      mTime.flags = kVstTempoValid | kVstPpqPosValid | kVstTimeSigValid | kVstTransportPlaying;
-      return reinterpret_cast<VstIntPtr>(&mTime);
+      tTime = VstTimeInfo{};
+      tTime.samplePos = samplePos;
+      tTime.sampleRate = sampleRate;
+      tTime.tempo = 120.0;
+      tTime.ppqPos = samplePos / sampleRate * 2.0;
+      tTime.timeSigNumerator = 4;
+      tTime.timeSigDenominator = 4;
+      tTime.flags = kVstTempoValid | kVstPpqPosValid | kVstTimeSigValid | kVstTransportPlaying;
+      return reinterpret_cast<VstIntPtr>(&tTime);
     case audioMasterGetSampleRate: return static_cast<VstIntPtr>(sampleRate);
     case audioMasterGetCurrentProcessLevel: return processLevel;
     case audioMasterGetVendorString: return CopyHostText(ptr, vendorString);

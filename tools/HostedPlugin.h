@@ -19,7 +19,9 @@ struct HostCall
 
 // One plug-in instance in a loaded module. Owns the module and the instance;
 // closes the instance (effClose) and unloads the module when destroyed.
-// Single-threaded: every call comes from the thread that made the object.
+// Loading, opening and closing happen on the thread that made the object;
+// the plug-in may call the host from any thread (the answers are serialised,
+// and each thread gets its own time-info record).
 class HostedPlugin
 {
 public:
@@ -29,8 +31,9 @@ public:
   HostedPlugin& operator=(const HostedPlugin&) = delete;
 
   // Loads path and makes an instance through entryName ("VSTPluginMain" or
-  // "main"); false with Error() on failure.
-  bool Load(const char* path, const char* entryName = "VSTPluginMain");
+  // "main"; by default the first of the two the module exports); false with
+  // Error() on failure.
+  bool Load(const char* path, const char* entryName = nullptr);
   // Makes an instance through an entry point linked into this program (no
   // module is loaded); false with Error() on failure.
   bool Attach(VstEntryProc entry);
@@ -60,6 +63,7 @@ public:
   double sampleRate = 44100.0;
   double samplePos = 0.0;
   bool verbose = false;
+  bool recordCalls = true;  // long runs turn the record off
   std::vector<HostCall> calls;
 
   // The host callback all instances made by this program share.
@@ -74,6 +78,5 @@ private:
   ModuleLoader mModule;
   VstEntryProc mEntry = nullptr;
   AEffect* mEffect = nullptr;
-  VstTimeInfo mTime = {};
   std::string mError;
 };

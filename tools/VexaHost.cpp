@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "tools/FileBytes.h"
 #include "tools/HostedPlugin.h"
 #include "tools/Snapshot.h"
+#include "tools/Validator.h"
 
 namespace {
 
@@ -21,11 +23,12 @@ int Usage()
   std::fprintf(stderr,
                "usage:\n"
                "  vexa-host info PLUGIN\n"
-               "  vexa-host render PLUGIN IN.wav OUT.wav [--set NAME=VALUE ...] [--block N] [--rate R]\n"
-               "                   [--double] [--state FILE] [--verbose]\n"
-               "  vexa-host state save PLUGIN FILE [--set NAME=VALUE ...]\n"
-               "  vexa-host state load PLUGIN FILE\n"
-               "  vexa-host snapshot PLUGIN OUT.png\n");
+               "  vexa-host render PLUGIN IN OUT [--set NAME=VALUE ...] [--block N] [--rate R]\n"
+               "                   [--double] [--state FILE] [--out-format CONTAINER[:SAMPLE]] [--verbose]\n"
+               "  vexa-host state save PLUGIN FILE [--program] [--set NAME=VALUE ...]\n"
+               "  vexa-host state load PLUGIN FILE [--program]\n"
+               "  vexa-host snapshot PLUGIN OUT.png\n"
+               "  vexa-host validate PLUGIN [--strictness 1..10] [--group NAME] [--seed N]\n");
   return 2;
 }
 
@@ -96,14 +99,16 @@ int Info(const char* path)
   return 0;
 }
 
-bool LoadState(HostedPlugin& host, const std::string& path)
+// Restores a bank chunk (or, with program set, a program chunk) from a file.
+bool LoadState(HostedPlugin& host, const std::string& path, bool program = false)
 {
   std::vector<unsigned char> bytes;
   if (!ReadFileBytes(path, bytes)) {
     std::fprintf(stderr, "vexa-host: cannot read %s\n", path.c_str());
     return false;
   }
-  const VstIntPtr r = host.Dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
+  const VstIntPtr r =
+    host.Dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
   if (r != 1) std::fprintf(stderr, "vexa-host: the plug-in rejected the state in %s\n", path.c_str());
   return r == 1;
 }
@@ -131,9 +136,15 @@ int State(int argc, char** argv)
   const char* path = argv[3];
   const char* file = argv[4];
   std::vector<std::string> sets;
+  bool program = false;
   for (int i = 5; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--set") || i + 1 >= argc || std::strcmp(mode, "save")) return Usage();
-    sets.push_back(argv[++i]);
+    if (!std::strcmp(argv[i], "--program")) {
+      program = true;
+    } else if (!std::strcmp(argv[i], "--set") && i + 1 < argc && !std::strcmp(mode, "save")) {
+      sets.push_back(argv[++i]);
+    } else {
+      return Usage();
+    }
   }
   HostedPlugin host;
   if (!LoadPlugin(host, path)) return 1;
@@ -141,7 +152,7 @@ int State(int argc, char** argv)
   if (!std::strcmp(mode, "save")) {
     if (!ApplySettings(host, sets)) return 2;
     void* data = nullptr;
-    const VstIntPtr size = host.Dispatch(effGetChunk, 0, 0, &data);
+    const VstIntPtr size = host.Dispatch(effGetChunk, program ? 1 : 0, 0, &data);
     if (size <= 0 || !data) {
       std::fprintf(stderr, "vexa-host: the plug-in gave no state\n");
       return 1;
@@ -154,7 +165,7 @@ int State(int argc, char** argv)
     return 0;
   }
   if (!std::strcmp(mode, "load")) {
-    if (!LoadState(host, file)) return 1;
+    if (!LoadState(host, file, program)) return 1;
     for (int i = 0; i < host.Effect()->numParams; ++i) {
       std::printf("  %2d  %-12s %10s %s\n", i, host.ParamName(i).c_str(), host.ParamDisplay(i).c_str(),
                   host.ParamLabel(i).c_str());
@@ -183,6 +194,9 @@ int Render(int argc, char** argv)
   double rate = 0.0;
   bool useDouble = false;
   std::string statePath;
+  AudioFormat outFormat;
+  bool outFormatGiven = false;
+  std::string error;
   HostedPlugin host;
   for (int i = 5; i < argc; ++i) {
     const std::string a = argv[i];
@@ -196,6 +210,12 @@ int Render(int argc, char** argv)
       useDouble = true;
     } else if (a == "--state" && i + 1 < argc) {
       statePath = argv[++i];
+    } else if (a == "--out-format" && i + 1 < argc) {
+      if (!ParseAudioFormat(argv[++i], outFormat, error)) {
+        std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
+        return 2;
+      }
+      outFormatGiven = true;
     } else if (a == "--verbose") {
       host.verbose = true;
     } else {
@@ -207,7 +227,6 @@ int Render(int argc, char** argv)
     return 2;
   }
   AudioData in;
-  std::string error;
   if (!ReadAudioFile(inPath, in, error)) {
     std::fprintf(stderr, "vexa-host: %s: %s\n", inPath.c_str(), error.c_str());
     return 1;
@@ -263,9 +282,16 @@ int Render(int argc, char** argv)
     }
     if (showProgress && ((pos / block) % 64 == 0 || pos + n >= frames)) Progress(pos + n, frames);
   }
-  if (!WriteAudioFile(outPath, out, error)) {
+  // By default the output keeps the input's container, in 32-bit float
+  // where the container holds it.
+  if (!outFormatGiven) outFormat = OutputFormatFor(in.format);
+  if (!WriteAudioFile(outPath, out, outFormat, error)) {
     std::fprintf(stderr, "vexa-host: %s: %s\n", outPath.c_str(), error.c_str());
     return 1;
+  }
+  if (host.verbose) {
+    std::fprintf(stderr, "read %s as %s, wrote %s as %s\n", inPath.c_str(), AudioFormatName(in.format).c_str(),
+                 outPath.c_str(), AudioFormatName(outFormat).c_str());
   }
   if (host.verbose) {
     for (const HostCall& c : host.calls) {
@@ -276,6 +302,26 @@ int Render(int argc, char** argv)
   return 0;
 }
 
+int Validate(int argc, char** argv)
+{
+  ValidateOptions options;
+  options.seed = std::random_device{}();
+  for (int i = 3; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--strictness" && i + 1 < argc) {
+      options.strictness = std::atoi(argv[++i]);
+      if (options.strictness < 1 || options.strictness > 10) return Usage();
+    } else if (a == "--group" && i + 1 < argc) {
+      options.group = argv[++i];
+    } else if (a == "--seed" && i + 1 < argc) {
+      options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+    } else {
+      return Usage();
+    }
+  }
+  return ValidatePlugin(argv[2], options) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -284,6 +330,7 @@ int main(int argc, char** argv)
   const std::string cmd = argv[1];
   if (cmd == "info") return Info(argv[2]);
   if (cmd == "render") return Render(argc, argv);
+  if (cmd == "validate") return Validate(argc, argv);
   if (cmd == "state" && argc >= 5) return State(argc, argv);
   if (cmd == "snapshot" && argc == 4) {
     HostedPlugin host;

@@ -188,8 +188,11 @@ VstIntPtr OnProcessEvents(IPlugVST& plug, VstInt32, VstIntPtr, void* ptr, float)
 {
   const VstEvents* events = static_cast<const VstEvents*>(ptr);
   if (!events) return 0;
+  // The list holds numEvents pointers although the record declares two: read
+  // it through a pointer, not as the fixed-size array.
+  VstEvent* const* list = events->events;
   for (int i = 0; i < events->numEvents; ++i) {
-    const VstEvent* e = events->events[i];
+    const VstEvent* e = list[i];
     if (!e) continue;
     if (e->type == kVstMidiType) {
       const VstMidiEvent* m = reinterpret_cast<const VstMidiEvent*>(e);

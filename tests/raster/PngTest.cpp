@@ -1,9 +1,14 @@
 #include <gtest/gtest.h>
 #include <png.h>
+#include <zlib.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -244,6 +249,61 @@ private:
   std::vector<PixelValue> mPixels;
 };
 
+std::vector<unsigned char> ReadFile(const std::string& path)
+{
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<unsigned char>((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+void PutBigEndian(std::vector<unsigned char>& v, size_t at, uint32_t x)
+{
+  for (int i = 0; i < 4; ++i) v[at + i] = static_cast<unsigned char>(x >> (24 - 8 * i));
+}
+
+// Offset of the first chunk of the given type, or 0.
+size_t FindChunk(const std::vector<unsigned char>& png, const char* type)
+{
+  for (size_t i = 8; i + 8 <= png.size();) {
+    const size_t len = (size_t(png[i]) << 24) | (png[i + 1] << 16) | (png[i + 2] << 8) | png[i + 3];
+    if (std::memcmp(&png[i + 4], type, 4) == 0) return i;
+    i += 12 + len;
+  }
+  return 0;
+}
+
+// The image with a chunk of the given type and declared length inserted
+// before the chunk at `at`, holding only `held` bytes of that length (and
+// no CRC when it is cut short).
+std::vector<unsigned char> WithChunk(const std::vector<unsigned char>& png, size_t at, const char* type,
+                                     uint32_t declared, uint32_t held)
+{
+  std::vector<unsigned char> chunk(8 + held, 'x');
+  PutBigEndian(chunk, 0, declared);
+  std::memcpy(&chunk[4], type, 4);
+  std::vector<unsigned char> out(png.begin(), png.begin() + long(at));
+  out.insert(out.end(), chunk.begin(), chunk.end());
+  out.insert(out.end(), png.begin() + long(at), png.end());
+  return out;
+}
+
+// Milliseconds of processor time a call takes.
+template <class F>
+double CpuMilliseconds(F f)
+{
+  const std::clock_t start = std::clock();
+  f();
+  return 1000.0 * double(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+// Runs f and returns what it wrote to the standard error stream.
+template <class F>
+std::string CaptureStandardError(F f)
+{
+  testing::internal::CaptureStderr();
+  f();
+  return testing::internal::GetCapturedStderr();
+}
+
 }  // namespace
 
 TEST(PngDecode, EveryColourTypeAndDepthGivesStraightArgbWords)
@@ -405,4 +465,115 @@ TEST(PngFile, LoaderIsRegisteredAtStartUp)
   EXPECT_STREQ(node->description(), "PNG files (*.PNG)");
   EXPECT_STREQ(PngFileFilterText(), "PNG files (*.PNG)");
   EXPECT_EQ(node->load("image.bmp", true, nullptr), nullptr);
+}
+
+TEST(PngDecode, ChunkLengthsBeyondTheDataFailWithoutReadingOn)
+{
+  std::mt19937 rng(7);
+  const Image im = MakeImage(rng, PNG_COLOR_TYPE_RGB, 8, false, false, 17, 5);
+  const std::vector<unsigned char> png = Encode(im);
+  const size_t idat = FindChunk(png, "IDAT");
+  ASSERT_GT(idat, 0u);
+
+  // Ancillary chunks before the image data claiming up to 2 GiB, with only a
+  // few of their bytes present: refused.
+  // Unbounded, the reader zero-fills and checksums every claimed byte and
+  // libpng clears a buffer of the claimed size: seconds in all.
+  const double ms = CpuMilliseconds([&] {
+    for (uint32_t declared : {0x7FFFFFFFu, 0x3FFFFFFFu, 0x01000000u, 0x00100000u}) {
+      for (const char* type : {"tEXt", "zTXt", "iCCP", "juNK"}) {
+        const std::vector<unsigned char> bad = WithChunk(png, idat, type, declared, 16);
+        EXPECT_EQ(LoadPngFromMemory(bad.data(), int(bad.size())), nullptr) << type << " " << declared;
+      }
+    }
+  });
+  EXPECT_LT(ms, 200.0);
+  // An image data chunk claiming far more than the stream holds.
+  std::vector<unsigned char> bad = png;
+  PutBigEndian(bad, idat, 0x7FFFFF00u);
+  EXPECT_EQ(LoadPngFromMemory(bad.data(), int(bad.size())), nullptr);
+
+  // A complete chunk of the same kind is read as usual.
+  std::vector<unsigned char> text = WithChunk(png, idat, "juNK", 40000, 40000);
+  text.insert(text.begin() + long(idat + 8 + 40000), 4, 0);
+  const uint32_t crc = uint32_t(crc32(crc32(0, nullptr, 0), &text[idat + 4], 4 + 40000));
+  PutBigEndian(text, idat + 8 + 40000, crc);
+  LICE_MemBitmap* b = LoadPngFromMemory(text.data(), int(text.size()));
+  ExpectPixels(b, im, "complete unknown chunk");
+  delete b;
+
+  // A hostile chunk after the image data is never reached: the image decodes.
+  std::vector<unsigned char> trailing(png.begin(), png.end() - 12);
+  trailing = WithChunk(trailing, trailing.size(), "tEXt", 0x7FFFFFFFu, 3);
+  b = LoadPngFromMemory(trailing.data(), int(trailing.size()));
+  ExpectPixels(b, im, "hostile trailing chunk");
+  delete b;
+
+  // An image cut anywhere in its end chunk still decodes.
+  for (size_t cut = 1; cut <= 12; ++cut) {
+    b = LoadPngFromMemory(png.data(), int(png.size() - cut));
+    ExpectPixels(b, im, "end chunk cut by " + std::to_string(cut));
+    delete b;
+  }
+}
+
+TEST(PngDecode, LibpngHostileImagesAreRejectedWithinMilliseconds)
+{
+  // libpng's own collection of streams that once crashed decoders; most
+  // claim chunk lengths far beyond their few dozen bytes.
+  const std::string folder = std::string(VEXA_LIBPNG_TEST_IMAGES) + "/testpngs/crashers";
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    const std::vector<unsigned char> bytes = ReadFile(entry.path().string());
+    ASSERT_FALSE(bytes.empty()) << name;
+    LICE_MemBitmap* b = nullptr;
+    const double ms = CpuMilliseconds([&] { b = LoadPngFromMemory(bytes.data(), int(bytes.size())); });
+    // Unbounded, each of the huge ones takes half a second to seconds.
+    EXPECT_LT(ms, 100.0) << name;
+    if (name.rfind("huge_", 0) == 0 || name.rfind("bad", 0) == 0) {
+      EXPECT_EQ(b, nullptr) << name;
+    }
+    delete b;
+    ++files;
+  }
+  EXPECT_GE(files, 20);
+}
+
+TEST(PngDecode, LibpngConformanceImagesDecodeToTheirSize)
+{
+  // Every image of the conformance suite: each colour type and depth,
+  // interlaced or not, with transparency, background and other ancillary
+  // chunks, filters and chunk orders.
+  const std::string folder = std::string(VEXA_LIBPNG_TEST_IMAGES) + "/pngsuite";
+  int decoded = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    if (entry.path().extension() != ".png") continue;
+    const std::string name = entry.path().filename().string();
+    const std::vector<unsigned char> bytes = ReadFile(entry.path().string());
+    LICE_MemBitmap* b = LoadPngFromMemory(bytes.data(), int(bytes.size()), PngDecodeOptions{true});
+    ASSERT_NE(b, nullptr) << name;
+    png_image header = {};
+    header.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&header, bytes.data(), bytes.size())) << name;
+    EXPECT_EQ(b->Width(), int(header.width)) << name;
+    EXPECT_EQ(b->Height(), int(header.height)) << name;
+    png_image_free(&header);
+    delete b;
+    ++decoded;
+  }
+  EXPECT_GE(decoded, 40);
+}
+
+TEST(PngDecode, QuietDecodesPrintNothing)
+{
+  std::mt19937 rng(3);
+  const std::vector<unsigned char> png = Encode(MakeImage(rng, PNG_COLOR_TYPE_GRAY, 8, false, false));
+  std::vector<unsigned char> bad = png;
+  bad[FindChunk(png, "IDAT") + 8] ^= 0x40;  // a broken compression header
+  const std::string loud = CaptureStandardError([&] { delete LoadPngFromMemory(bad.data(), int(bad.size())); });
+  EXPECT_NE(loud.find("libpng error"), std::string::npos) << loud;
+  const std::string quiet =
+    CaptureStandardError([&] { delete LoadPngFromMemory(bad.data(), int(bad.size()), PngDecodeOptions{true}); });
+  EXPECT_EQ(quiet, "");
 }

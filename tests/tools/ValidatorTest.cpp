@@ -1,0 +1,97 @@
+// The validator against a plug-in with one fault at a time: each fault is
+// reported by the check meant to catch it, the run fails, and the same
+// plug-in without a fault passes every check.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/tools/FaultyPlugin.h"
+#include "tools/ModuleLoader.h"
+#include "tools/Validator.h"
+
+namespace {
+
+struct Expectation
+{
+  int fault;
+  const char* group;
+  const char* failure;  // part of the FAIL line the fault must produce
+};
+
+const Expectation kFaults[] = {
+  {kNotANumber, "processing", "NaN or infinite samples"},
+  {kOverrun, "processing", "wrote past the end of the block"},
+  {kSubnormal, "processing", "subnormal samples"},
+  {kWritesEmptyBlock, "processing", "0-frame calls wrote into the outputs"},
+  {kNeverSilent, "processing", "FAIL processing: silence after signal at 44100 Hz"},
+  {kReadBackOff, "parameters", "FAIL parameters: sweep parameter 0 'Gain'"},
+  {kLongDisplay, "parameters", "its display does not fit"},
+  {kDriftingChunk, "state", "FAIL state: bank chunk round trip"},
+  {kForgetsChunk, "state", "FAIL state: sound after restoring the bank chunk"},
+  {kBrokenByBadChunk, "state", "FAIL state: damaged bank chunks"},
+};
+
+class Validator : public ::testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    ASSERT_TRUE(module.Load(VEXA_FAULTY_PLUGIN_PATH)) << module.Error();
+    // Looked up like an entry point; the generic function type in between
+    // marks the change of signature as intended.
+    setFault = reinterpret_cast<FaultyPluginSetFaultProc>(
+      reinterpret_cast<void (*)()>(module.Entry("FaultyPluginSetFault")));
+    ASSERT_NE(setFault, nullptr);
+  }
+  void TearDown() override
+  {
+    if (setFault) setFault(kNoFault);
+  }
+
+  // Runs the validator and returns what it printed; passed tells the result.
+  std::string Run(int fault, const char* group, bool& passed)
+  {
+    setFault(fault);
+    ValidateOptions options;
+    options.strictness = 1;
+    options.group = group;
+    options.seed = 1;
+    testing::internal::CaptureStdout();
+    passed = ValidatePlugin(VEXA_FAULTY_PLUGIN_PATH, options);
+    return testing::internal::GetCapturedStdout();
+  }
+
+  ModuleLoader module;
+  FaultyPluginSetFaultProc setFault = nullptr;
+};
+
+}  // namespace
+
+TEST_F(Validator, WellBehavedPluginPassesEveryCheck)
+{
+  for (const char* group : {"processing", "parameters", "state", "threads"}) {
+    bool passed = false;
+    const std::string out = Run(kNoFault, group, passed);
+    EXPECT_TRUE(passed) << out;
+    EXPECT_EQ(out.find("FAIL"), std::string::npos) << out;
+    EXPECT_NE(out.find("PASS " + std::string(group)), std::string::npos) << out;
+  }
+}
+
+TEST_F(Validator, EachFaultIsReportedByItsCheck)
+{
+  for (const Expectation& f : kFaults) {
+    bool passed = true;
+    const std::string out = Run(f.fault, f.group, passed);
+    EXPECT_FALSE(passed) << "fault " << f.fault << "\n" << out;
+    EXPECT_NE(out.find(f.failure), std::string::npos) << "fault " << f.fault << "\n" << out;
+  }
+}
+
+TEST_F(Validator, UnknownGroupFails)
+{
+  bool passed = true;
+  const std::string out = Run(kNoFault, "editor-with-typo", passed);
+  EXPECT_FALSE(passed);
+  EXPECT_NE(out.find("no check group 'editor-with-typo'"), std::string::npos) << out;
+}
