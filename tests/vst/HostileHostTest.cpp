@@ -134,7 +134,7 @@ TEST_F(HostileHost, AutomationReportsMayCallBackIntoTheInstance)
   v->SetEditorParam(kParamMix, 0.25);
   EXPECT_EQ(host.automations, 1);
   EXPECT_FLOAT_EQ(e->getParameter(e, kParamMix), 0.75f);
-  EXPECT_DOUBLE_EQ(v->mix, 75.0);
+  EXPECT_DOUBLE_EQ(v->Chain().settings.mix, 75.0);
   EXPECT_STREQ(host.display, "25.00");  // what the instance showed while reporting
 
   host.echoIndex = kParamOutput;
@@ -142,8 +142,8 @@ TEST_F(HostileHost, AutomationReportsMayCallBackIntoTheInstance)
   v->SetEditorParam(kParamPitch, 1.0);
   EXPECT_EQ(host.automations, 2);
   EXPECT_FLOAT_EQ(e->getParameter(e, kParamPitch), 1.0f);
-  EXPECT_DOUBLE_EQ(v->pitch, 12.0);
-  EXPECT_NEAR(v->outputGain, 3.981, 1e-3);
+  EXPECT_DOUBLE_EQ(v->Chain().settings.pitch, 12.0);
+  EXPECT_NEAR(v->Chain().settings.outputGain, 3.981, 1e-3);
 
   // The cached values the audio path uses agree with a host that set the
   // same values plainly.
