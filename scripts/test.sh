@@ -35,6 +35,12 @@ if bash "$VEXA_ROOT/tests/module/cross_state.sh" "$VEXA_ROOT/build"; then
 else
   failed=$((failed + 1))
 fi
+echo "== cross-target editor snapshot check"
+if bash "$VEXA_ROOT/tests/module/cross_snapshot.sh" "$VEXA_ROOT/build"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 echo "== all tests finished in $(( $(date +%s) - start )) s"
 echo "tests: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -32,6 +32,7 @@
 #include "graphics/EditorWindow.h"
 #include "graphics/x11/GraphicsX11.h"
 #include "plugin/Vexa.h"
+#include "plugin/VexaEditor.h"
 #include "raster/Bitmap.h"
 #include "tools/HostedPlugin.h"
 #include "tools/Snapshot.h"
@@ -123,6 +124,11 @@ void BuildEditor(Vexa& plug)
 }
 
 IPlugVST* CreateWithEditor(audioMasterCallback host) { return new (std::nothrow) Vexa(host, BuildEditor); }
+
+// Vexa with its own editor, as the module builds it.
+void BuildOwnEditor(Vexa& plug) { BuildVexaEditor(plug, MakeEditorWindow); }
+IPlugVST* CreateWithOwnEditor(audioMasterCallback host) { return new (std::nothrow) Vexa(host, BuildOwnEditor); }
+AEffect* EntryWithOwnEditor(audioMasterCallback host) { return MakeEffect(CreateWithOwnEditor, host); }
 
 AEffect* EntryWithEditor(audioMasterCallback host) { return MakeEffect(CreateWithEditor, host); }
 
@@ -457,6 +463,29 @@ TEST_F(EditorWindow, SnapshotEqualsTheDrawnSurfacePixelForPixel)
   EXPECT_EQ(differing, 0);
   // The switch and the knob show the values set, not the defaults.
   EXPECT_EQ(pixels[static_cast<size_t>((kSwitchY + 5) * kEditorWidth + kSwitchX + 5)] >> 16, 240u);
+  EXPECT_EQ(gHostErrors, 0);
+}
+
+TEST_F(EditorWindow, VexasOwnEditorSnapshotEqualsItsSurface)
+{
+  HostedPlugin vexa;
+  ASSERT_TRUE(vexa.Attach(EntryWithOwnEditor)) << vexa.Error();
+  vexa.Open(44100.0, 512);
+  SetParam(vexa, kParamMix, 0.4f);
+  const std::string path = testing::TempDir() + "vexa_x11_own_snapshot.png";
+  std::string error;
+  ASSERT_TRUE(SnapshotEditor(vexa, path, error)) << error;
+  png_image image = {};
+  image.version = PNG_IMAGE_VERSION;
+  ASSERT_TRUE(png_image_begin_read_from_file(&image, path.c_str()));
+  image.format = PNG_FORMAT_BGRA;
+  ASSERT_EQ(image.width, static_cast<unsigned>(kVexaEditorWidth));
+  ASSERT_EQ(image.height, static_cast<unsigned>(kVexaEditorHeight));
+  std::vector<uint32_t> pixels(PNG_IMAGE_SIZE(image) / 4);
+  ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+  std::remove(path.c_str());
+  for (uint32_t& p : pixels) p &= 0xFFFFFFu;
+  EXPECT_TRUE(pixels == SurfaceRgb(EditorOf(vexa), IArea{0, 0, kVexaEditorWidth, kVexaEditorHeight}));
   EXPECT_EQ(gHostErrors, 0);
 }
 
