@@ -725,22 +725,23 @@ TEST_F(EditorWindow, HiddenCursorComesBackWhereItWas)
     if (c) XFree(c);
     return visible;
   };
+  auto pointerAt = [&](int x, int y) {
+    Window root, child;
+    int rx, ry, wx, wy;
+    unsigned int mask;
+    XQueryPointer(display, parent, &root, &child, &rx, &ry, &wx, &wy, &mask);
+    return rx == x && ry == y;
+  };
   MoveTo(60, 70);
   IdleFor(host, 20);
   ASSERT_TRUE(cursorVisible());
+  // The editor talks to the server over its own connection, so its requests
+  // reach the server in their own time: wait for their effect.
   EditorOf(host)->HideCursor();
-  XSync(display, False);
-  EXPECT_FALSE(cursorVisible());
+  EXPECT_TRUE(IdleUntil(host, [&] { return !cursorVisible(); }));
   MoveTo(200, 100);
   EditorOf(host)->RestoreCursor();
-  XSync(display, False);
-  EXPECT_TRUE(cursorVisible());
-  Window root, child;
-  int rx, ry, wx, wy;
-  unsigned int mask;
-  XQueryPointer(display, parent, &root, &child, &rx, &ry, &wx, &wy, &mask);
-  EXPECT_EQ(rx, 60);
-  EXPECT_EQ(ry, 70);
+  EXPECT_TRUE(IdleUntil(host, [&] { return cursorVisible() && pointerAt(60, 70); }));
 }
 
 TEST_F(EditorWindow, ADestroyedParentLeavesNothingBehind)
@@ -851,14 +852,12 @@ TEST_F(EditorWindow, ResizingGrowsTheWindowAndTheHostsWindowAlike)
 {
   OpenAndPaint(host, parent);
   EditorOf(host)->SetEditorSize(kEditorWidth + 20, kEditorHeight + 10);
-  XSync(display, False);
-  XWindowAttributes a;
-  ASSERT_TRUE(XGetWindowAttributes(display, WindowOf(host), &a));
-  EXPECT_EQ(a.width, kEditorWidth + 20);
-  EXPECT_EQ(a.height, kEditorHeight + 10);
-  ASSERT_TRUE(XGetWindowAttributes(display, parent, &a));
-  EXPECT_EQ(a.width, kEditorWidth + 20);
-  EXPECT_EQ(a.height, kEditorHeight + 10);
+  auto sizedUp = [&](Window w) {
+    XWindowAttributes a;
+    return XGetWindowAttributes(display, w, &a) && a.width == kEditorWidth + 20 && a.height == kEditorHeight + 10;
+  };
+  // The editor resizes over its own connection: wait for the server to apply it.
+  EXPECT_TRUE(IdleUntil(host, [&] { return sizedUp(WindowOf(host)) && sizedUp(parent); }));
   ERect* rect = nullptr;
   ASSERT_EQ(host.Dispatch(effEditGetRect, 0, 0, &rect), 1);
   EXPECT_EQ(rect->right, kEditorWidth + 20);
