@@ -49,7 +49,8 @@ vexa_start_display() {
   fi
 }
 
+# Ends Wine's processes before the display they are connected to.
 vexa_stop_display() {
-  if [ -n "${VEXA_XVFB_PID:-}" ]; then kill "$VEXA_XVFB_PID" 2>/dev/null || true; fi
   WINEPREFIX=$VEXA_WINEPREFIX wineserver -k 2>/dev/null || true
+  if [ -n "${VEXA_XVFB_PID:-}" ]; then kill "$VEXA_XVFB_PID" 2>/dev/null || true; fi
 }

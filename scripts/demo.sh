@@ -7,6 +7,11 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 vexa_setup
+# The display comes before the first Wine program: Wine's desktop process,
+# shared by the programs that follow it within a few seconds, keeps the
+# display it started with.
+vexa_start_display
+trap vexa_stop_display EXIT
 # The Windows builds run a test-image maker under Wine while they build.
 vexa_wine_prefix
 vexa_build linux win32 win64
@@ -29,8 +34,6 @@ win32=$VEXA_ROOT/build/win32
 
 # The editor as a host shows it: the win32 build under Wine and the Linux
 # build, each in a real window; both pictures must be the same pixels.
-vexa_start_display
-trap vexa_stop_display EXIT
 "$VEXA_ROOT/scripts/wine-run.sh" "$win32/tools/vexa-host.exe" snapshot "$win32/plugin/Vexa.dll" "$out/editor.png"
 "$linux/tools/vexa-host" snapshot "$linux/plugin/Vexa.so" "$out/editor-linux.png"
 if cmp -s "$out/editor.png" "$out/editor-linux.png"; then
