@@ -124,7 +124,9 @@ VstIntPtr ProcessEvents(FuzzedDataProvider& in, AEffect* e)
         slots[i] = nullptr;
         break;
       case 1:
+        // Any type but the system-exclusive one, whose record is larger.
         midi[k].type = in.ConsumeBool() ? kVstMidiType : in.ConsumeIntegral<int32_t>();
+        if (midi[k].type == kVstSysExType) midi[k].type = kVstMidiType;
         midi[k].byteSize = sizeof(VstMidiEvent);
         midi[k].deltaFrames = in.ConsumeIntegral<int32_t>();
         for (char& c : midi[k].midiData) c = static_cast<char>(in.ConsumeIntegral<uint8_t>());
