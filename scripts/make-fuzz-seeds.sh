@@ -4,8 +4,9 @@
 #   fuzz/corpus/chunk  the committed state files of tests/data/state, each
 #                      as a program and as a bank chunk (the target's first
 #                      byte chooses: odd for a program)
-# The host-call corpus is a minimised corpus of a long fuzz run; regression
-# inputs of fixed findings sit beside the seeds as regression-* files.
+# Beside these, found-* files are the minimised corpus of a long fuzz run
+# (libFuzzer's -merge=1) and regression-* files inputs that once found a
+# fault; this script leaves both alone.
 # Usage: make-fuzz-seeds.sh [BUILD_ROOT]   (needs the sanitize build)
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
