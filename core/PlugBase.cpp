@@ -168,6 +168,8 @@ void IPlugBase::AttachEditor(IEditorLink* editor)
   ILockGuard g(mLock);
   for (int i = 0; i < NParams(); ++i) editor->PushParamToControls(i, ParameterAt(i)->ToNormalized(), true);
   editor->CreateBackBuffer();
+  // The core owns its editor: one attached before is replaced, not leaked.
+  if (mEditor != editor) delete mEditor;
   mEditor = editor;
 }
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/EditorLink.h"
 #include "vst/PlugVST.h"
 
 namespace {
@@ -41,7 +42,43 @@ public:
   int lastFrames = 0;
 };
 
+// An editor that only counts what the core does with it.
+class CountingEditor : public IEditorLink
+{
+public:
+  explicit CountingEditor(int* destroyed) : mDestroyed(destroyed) {}
+  ~CountingEditor() override { ++*mDestroyed; }
+  void PushParamToControls(int, double, bool) override { ++pushes; }
+  void CreateBackBuffer() override {}
+  void* OpenEditor(void*) override { return nullptr; }
+  void CloseEditor() override {}
+  int Width() const override { return 1; }
+  int Height() const override { return 1; }
+  int ControlCount() const override { return 0; }
+  void TakePlugValueAt(int, double) override {}
+  int pushes = 0;
+
+private:
+  int* mDestroyed;
+};
+
 }  // namespace
+
+TEST(PlugBase, AnEditorAttachedAgainReplacesTheFirstAndTheCoreDestroysEachOnce)
+{
+  int destroyed = 0;
+  {
+    Doubler p;
+    auto* first = new CountingEditor(&destroyed);
+    p.AttachEditor(first);
+    EXPECT_EQ(first->pushes, 2);
+    p.AttachEditor(first);
+    EXPECT_EQ(destroyed, 0);
+    p.AttachEditor(new CountingEditor(&destroyed));
+    EXPECT_EQ(destroyed, 1);
+  }
+  EXPECT_EQ(destroyed, 2);
+}
 
 TEST(PlugBase, ChannelConfigurationsAreParsed)
 {
