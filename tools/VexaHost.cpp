@@ -1,5 +1,4 @@
 // vexa-host: loads a VST 2.4 module and shows, renders or stores through it.
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include "tools/FileBytes.h"
 #include "tools/HostedPlugin.h"
 #include "tools/Snapshot.h"
+#include "tools/Terminal.h"
 #include "tools/Validator.h"
 
 namespace {
@@ -255,7 +255,7 @@ int Render(int argc, char** argv)
   for (auto& v : din) dinp.push_back(v.data());
   for (auto& v : dout) doutp.push_back(v.data());
 
-  const bool showProgress = isatty(2) && frames > 10 * static_cast<int>(rate);
+  const bool showProgress = ErrorStreamIsTerminal() && frames > 10 * static_cast<int>(rate);
   for (int pos = 0; pos < frames; pos += block) {
     const int n = frames - pos < block ? frames - pos : block;
     for (int c = 0; c < nIn; ++c) {
