@@ -1,10 +1,9 @@
 #include "raster/Blit.h"
 
-#include <emmintrin.h>
-
 #include <cstdlib>
 #include <cstring>
 
+#include "raster/AlphaRuns.h"
 #include "raster/BlendOps.h"
 
 namespace
@@ -153,23 +152,18 @@ void BlitSourceAlpha(const Block& k, int W)
 // destination must not share memory.
 void CopySourceAlphaFull(const Block& k)
 {
-  constexpr int kLanes = 4;
-  constexpr int kAllLanes = 0xFFFF;
-  const __m128i opaque = _mm_set1_epi32(255);
-  const __m128i clear = _mm_setzero_si128();
   PixelValue* d = k.dst;
   const PixelValue* s = k.src;
   for (int y = 0; y < k.height; ++y, d += k.dstStep, s += k.srcStep) {
     int x = 0;
-    for (; x + kLanes <= k.width; x += kLanes) {
-      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + x));
-      const __m128i a = _mm_srli_epi32(p, 24);
-      if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, opaque)) == kAllLanes) {
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + x), p);
+    for (; x + kAlphaRunPixels <= k.width; x += kAlphaRunPixels) {
+      const AlphaRun run = AlphaOfFour(s + x);
+      if (run == AlphaRun::Opaque) {
+        std::memcpy(d + x, s + x, kAlphaRunPixels * sizeof(PixelValue));
         continue;
       }
-      if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, clear)) == kAllLanes) continue;
-      for (int i = x; i < x + kLanes; ++i) {
+      if (run == AlphaRun::Clear) continue;
+      for (int i = x; i < x + kAlphaRunPixels; ++i) {
         blend::CopySourceAlpha(d + i, blend::R(s[i]), blend::G(s[i]), blend::B(s[i]), blend::A(s[i]), 256);
       }
     }

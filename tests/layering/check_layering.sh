@@ -68,10 +68,11 @@ while IFS= read -r file; do
       windows.h) [[ /$file == */win/* ]] || report "$file" "includes <$include> outside a win/ folder" ;;
       x11/*) [[ /$file == */x11/* ]] || report "$file" "includes <$include> outside an x11/ folder" ;;
       *intrin.h)
-        # The effect's processing and the core keep processor specifics
-        # behind their x86/ seams, so that other processors build them.
+        # The effect's processing, the core and the raster library keep
+        # processor specifics behind their x86/ seams, so that other
+        # processors build them.
         case $file in
-          base/* | core/* | plugin/*)
+          base/* | core/* | plugin/* | raster/*)
             [[ /$file == */x86/* ]] || report "$file" "includes <$include> outside an x86/ folder" ;;
         esac
         ;;
