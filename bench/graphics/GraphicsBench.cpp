@@ -7,15 +7,14 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "bench/PairTimer.h"
 #include "core/FloatEnv.h"
 #include "graphics/BitmapControls.h"
 #include "graphics/Graphics.h"
@@ -23,16 +22,6 @@
 #include "raster/Bitmap.h"
 
 namespace {
-
-// Processor time of this process: a block preempted by the machine's other
-// work is not charged for the wait, so the two sides of a pair stay
-// comparable on a busy machine.
-struct Clock
-{
-  using duration = std::chrono::duration<double, std::micro>;
-  using time_point = duration;
-  static time_point now() { return duration(1e6 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC); }
-};
 
 constexpr int kWidth = 764, kHeight = 222;
 constexpr int kBlock = 512;
@@ -152,8 +141,6 @@ struct Signal
   }
 };
 
-double Micros(Clock::duration d) { return d.count(); }
-
 // Blocks (or repaints) timed together, so the clock's own cost is spread thin.
 constexpr int kPerReading = 8;
 
@@ -162,12 +149,12 @@ void ProcessWithAndWithoutEditor(benchmark::State& state)
   static const Signal sig;
   std::unique_ptr<Vexa> with = MakePlug(true), without = MakePlug(false);
   std::vector<double> outL(kBlock), outR(kBlock);
-  Clock::duration tWith{}, tWithout{};
+  bench::PairTimes times;
   size_t block = 0;
   IScopedFlushDenormals flush;
-  auto run = [&](Vexa* plug, size_t first) {
+  auto run = [&](Vexa* plug) {
     for (int i = 0; i < kPerReading; ++i) {
-      const size_t at = ((first + i) % kBlocks) * kBlock;
+      const size_t at = ((block + i) % kBlocks) * kBlock;
       double* in[2] = {const_cast<double*>(&sig.left[at]), const_cast<double*>(&sig.right[at])};
       double* out[2] = {outL.data(), outR.data()};
       plug->ProcessBlock(in, out, kBlock);
@@ -175,24 +162,11 @@ void ProcessWithAndWithoutEditor(benchmark::State& state)
     }
   };
   for (auto _ : state) {
-    // The same blocks for both; which goes first alternates, so neither
-    // always finds the caches warm.
-    const bool withFirst = block % 2 == 0;
-    Vexa* first = withFirst ? with.get() : without.get();
-    Vexa* second = withFirst ? without.get() : with.get();
-    const Clock::time_point t0 = Clock::now();
-    run(first, block);
-    const Clock::time_point t1 = Clock::now();
-    run(second, block);
-    const Clock::time_point t2 = Clock::now();
-    (withFirst ? tWith : tWithout) += t1 - t0;
-    (withFirst ? tWithout : tWith) += t2 - t1;
+    // The same blocks for both.
+    times.Round([&] { run(with.get()); }, [&] { run(without.get()); });
     block += kPerReading;
   }
-  const double blocks = static_cast<double>(state.iterations()) * kPerReading;
-  state.counters["with_editor_us"] = Micros(tWith) / blocks;
-  state.counters["without_editor_us"] = Micros(tWithout) / blocks;
-  state.counters["ratio"] = tWith.count() / tWithout.count();
+  times.Report(state, "with_editor", "without_editor", "ratio", kPerReading);
 }
 
 void FullRedrawAgainstSurfaceCopy(benchmark::State& state)
@@ -203,28 +177,25 @@ void FullRedrawAgainstSurfaceCopy(benchmark::State& state)
   const size_t bytes = static_cast<size_t>(kWidth) * kHeight * sizeof(PixelValue);
   std::vector<unsigned char> from(bytes, 0x5A), to(bytes);
   const IArea all{0, 0, kWidth, kHeight};
-  Clock::duration tRedraw{}, tCopy{};
+  bench::PairTimes times;
   for (auto _ : state) {
-    const Clock::time_point t0 = Clock::now();
-    for (int i = 0; i < kPerReading; ++i) {
-      ed->RedrawArea(all);
-      benchmark::DoNotOptimize(surface->Pixels());
-      benchmark::ClobberMemory();
-    }
-    const Clock::time_point t1 = Clock::now();
-    for (int i = 0; i < kPerReading; ++i) {
-      std::memcpy(to.data(), from.data(), bytes);
-      benchmark::DoNotOptimize(to.data());
-      benchmark::ClobberMemory();
-    }
-    const Clock::time_point t2 = Clock::now();
-    tRedraw += t1 - t0;
-    tCopy += t2 - t1;
+    times.Round(
+        [&] {
+          for (int i = 0; i < kPerReading; ++i) {
+            ed->RedrawArea(all);
+            benchmark::DoNotOptimize(surface->Pixels());
+            benchmark::ClobberMemory();
+          }
+        },
+        [&] {
+          for (int i = 0; i < kPerReading; ++i) {
+            std::memcpy(to.data(), from.data(), bytes);
+            benchmark::DoNotOptimize(to.data());
+            benchmark::ClobberMemory();
+          }
+        });
   }
-  const double n = static_cast<double>(state.iterations()) * kPerReading;
-  state.counters["redraw_us"] = Micros(tRedraw) / n;
-  state.counters["memcpy_us"] = Micros(tCopy) / n;
-  state.counters["ratio"] = tRedraw.count() / tCopy.count();
+  times.Report(state, "redraw", "memcpy", "ratio", kPerReading);
 }
 
 // Both indicators changed since the last tick: the audio thread's hand-over,

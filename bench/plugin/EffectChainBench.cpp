@@ -1,15 +1,15 @@
 // Throughput of the effect chain against the plain per-sample
-// transcription, and the cost of silence after signal (subnormal decay).
+// transcription, its real-time factor through the host's callback, and the
+// cost of silence after signal (subnormal decay) against noise.
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <random>
 #include <vector>
 
+#include "bench/PairTimer.h"
 #include "core/FloatEnv.h"
 #include "plugin/EffectChain.h"
 #include "plugin/Vexa.h"
@@ -145,89 +145,141 @@ void Literal(benchmark::State& state, const Setting* setting, const TestSignal* 
   Report(state);
 }
 
-// Both on the same blocks in turn, each block timed on its own: a machine
-// whose speed drifts (other load, frequency changes) slows both alike, so
-// the speed-up counter stays steady where the two separate benchmarks above
-// are measured at different moments.
+// Both on the same blocks in turn, in processor time: a machine whose speed
+// drifts (other load, frequency changes) slows both alike, so the speed-up
+// counter stays steady where the two separate benchmarks above are measured
+// at different moments.
 void SideBySide(benchmark::State& state, const Setting* setting, const TestSignal* signal)
 {
-  using Clock = std::chrono::steady_clock;
   auto pair = MakePair(*setting);
   rig::RecordingSink sink;
   const TestSignal& sig = *signal;
   std::vector<double> outL(kBlock), outR(kBlock);
   size_t block = 0;
-  Clock::duration literal{}, production{};
+  bench::PairTimes times;
   IScopedFlushDenormals flush;
   for (auto _ : state) {
     const size_t at = (block++ % kBlocksPerSignal) * kBlock;
     const double* in[2] = {&sig.leftD[at], &sig.rightD[at]};
     double* out[2] = {outL.data(), outR.data()};
-    const Clock::time_point t0 = Clock::now();
-    pair->ref->ProcessBlock(in, out, kBlock, kRate, true);
-    benchmark::DoNotOptimize(outL.data());
-    const Clock::time_point t1 = Clock::now();
-    pair->chain->ProcessBlock(in, out, kBlock, kRate, &sink);
-    benchmark::DoNotOptimize(outL.data());
-    const Clock::time_point t2 = Clock::now();
-    literal += t1 - t0;
-    production += t2 - t1;
+    times.Round(
+        [&] {
+          pair->ref->ProcessBlock(in, out, kBlock, kRate, true);
+          benchmark::DoNotOptimize(outL.data());
+        },
+        [&] {
+          pair->chain->ProcessBlock(in, out, kBlock, kRate, &sink);
+          benchmark::DoNotOptimize(outL.data());
+        });
   }
-  const double blocks = static_cast<double>(state.iterations());
-  state.counters["literal_us"] = std::chrono::duration<double, std::micro>(literal).count() / blocks;
-  state.counters["production_us"] = std::chrono::duration<double, std::micro>(production).count() / blocks;
-  state.counters["speedup"] = static_cast<double>(literal.count()) / static_cast<double>(production.count());
+  times.Report(state, "literal", "production", "speedup");
 }
 
-// Silence after loud input with a low, resonant cut-off: the filter memories
-// decay through the subnormal range. That decay takes many seconds, so each
-// measured block starts from the memories the signal left, moved (untimed)
-// to where the decay would have brought them: about 1e-310, subnormal.
-// Through the callback (flush-to-zero, denormals-are-zero) or by calling the
-// chain directly, without them, to show what the setting saves.
+// An instance at a low, resonant cut-off after loud input, then silence: the
+// filter memories decay through the subnormal range. That decay takes many
+// seconds, so each measured block starts from the memories the signal left,
+// moved (untimed, by Rewind) to where the decay would have brought them:
+// about 1e-310, subnormal.
+class DecayingInstance
+{
+public:
+  DecayingInstance() : mPlug(MakePlug(kResonantLowCut)), mZero(kBlock, 0.0f), mZeroD(kBlock, 0.0)
+  {
+    AEffect* e = mPlug->Effect();
+    for (int b = 0; b < kBlocksPerSignal + 3; ++b) {
+      const bool signal = b < kBlocksPerSignal;  // then past the shifters' reach
+      const size_t at = static_cast<size_t>(signal ? b : 0) * kBlock;
+      float* in[2] = {signal ? const_cast<float*>(&kHot.left[at]) : mZero.data(),
+                      signal ? const_cast<float*>(&kHot.right[at]) : mZero.data()};
+      float* out[2] = {mOutL.data(), mOutR.data()};
+      e->processReplacing(e, in, out, kBlock);
+    }
+    for (int i = 0; i < kSections; ++i) {
+      mMemory[2 * i] = Section(i)->z1 * kSubnormalScale;
+      mMemory[2 * i + 1] = Section(i)->z2 * kSubnormalScale;
+    }
+  }
+
+  // Puts the decaying memories back. Benchmark thread.
+  void Rewind()
+  {
+    for (int i = 0; i < kSections; ++i) {
+      Section(i)->z1 = mMemory[2 * i];
+      Section(i)->z2 = mMemory[2 * i + 1];
+    }
+  }
+
+  // One block of silence through the callback (flush-to-zero and
+  // denormals-are-zero), or through the chain directly, without them.
+  // Benchmark thread.
+  void Silence(bool throughCallback)
+  {
+    if (throughCallback) {
+      AEffect* e = mPlug->Effect();
+      float* in[2] = {mZero.data(), mZero.data()};
+      float* out[2] = {mOutL.data(), mOutR.data()};
+      e->processReplacing(e, in, out, kBlock);
+      benchmark::DoNotOptimize(mOutL.data());
+    } else {
+      const double* in[2] = {mZeroD.data(), mZeroD.data()};
+      double* out[2] = {mOutLD.data(), mOutRD.data()};
+      mPlug->Chain().ProcessBlock(in, out, kBlock, kRate, nullptr);
+      benchmark::DoNotOptimize(mOutLD.data());
+    }
+  }
+
+private:
+  static constexpr int kSections = 4;
+  static constexpr double kSubnormalScale = 1e-310;
+
+  BiquadSection* Section(int i)
+  {
+    EffectChain& chain = mPlug->Chain();
+    BiquadSection* sections[kSections] = {&chain.envelopeFilterLeft, &chain.envelopeFilterRight,
+                                          &chain.sequenceFilterLeft, &chain.sequenceFilterRight};
+    return sections[i];
+  }
+
+  std::unique_ptr<Vexa> mPlug;
+  std::vector<float> mZero, mOutL = std::vector<float>(kBlock), mOutR = std::vector<float>(kBlock);
+  std::vector<double> mZeroD, mOutLD = std::vector<double>(kBlock), mOutRD = std::vector<double>(kBlock);
+  double mMemory[2 * kSections] = {};
+};
+
 void SilenceAfterSignal(benchmark::State& state, bool throughCallback)
 {
-  auto plug = MakePlug(kResonantLowCut);
-  EffectChain& chain = plug->Chain();
-  AEffect* e = plug->Effect();
-  const TestSignal& sig = kHot;
-  std::vector<float> outL(kBlock), outR(kBlock), zero(kBlock, 0.0f);
-  std::vector<double> outLD(kBlock), outRD(kBlock), zeroD(kBlock, 0.0);
-  for (int b = 0; b < kBlocksPerSignal + 3; ++b) {
-    const bool signal = b < kBlocksPerSignal;  // then past the shifters' reach
-    const size_t at = static_cast<size_t>(signal ? b : 0) * kBlock;
-    float* in[2] = {signal ? const_cast<float*>(&sig.left[at]) : zero.data(),
-                    signal ? const_cast<float*>(&sig.right[at]) : zero.data()};
-    float* out[2] = {outL.data(), outR.data()};
-    e->processReplacing(e, in, out, kBlock);
-  }
-  BiquadSection* sections[4] = {&chain.envelopeFilterLeft, &chain.envelopeFilterRight, &chain.sequenceFilterLeft,
-                                &chain.sequenceFilterRight};
-  double memory[8];
-  for (int i = 0; i < 4; ++i) {
-    memory[2 * i] = sections[i]->z1 * 1e-310;
-    memory[2 * i + 1] = sections[i]->z2 * 1e-310;
-  }
+  DecayingInstance decaying;
   for (auto _ : state) {
     state.PauseTiming();
-    for (int i = 0; i < 4; ++i) {
-      sections[i]->z1 = memory[2 * i];
-      sections[i]->z2 = memory[2 * i + 1];
-    }
+    decaying.Rewind();
     state.ResumeTiming();
-    if (throughCallback) {
-      float* in[2] = {zero.data(), zero.data()};
-      float* out[2] = {outL.data(), outR.data()};
-      e->processReplacing(e, in, out, kBlock);
-    } else {
-      const double* in[2] = {zeroD.data(), zeroD.data()};
-      double* out[2] = {outLD.data(), outRD.data()};
-      chain.ProcessBlock(in, out, kBlock, kRate, nullptr);
-    }
-    benchmark::DoNotOptimize(outL.data());
-    benchmark::DoNotOptimize(outLD.data());
+    decaying.Silence(throughCallback);
   }
   Report(state);
+}
+
+// Silence after signal against loud noise at the same setting, block by
+// block in turn: what the subnormal decay costs, if anything.
+void SilenceAgainstNoise(benchmark::State& state)
+{
+  DecayingInstance decaying;
+  auto noisy = MakePlug(kResonantLowCut);
+  AEffect* e = noisy->Effect();
+  std::vector<float> outL(kBlock), outR(kBlock);
+  size_t block = 0;
+  bench::PairTimes times;
+  for (auto _ : state) {
+    const size_t at = (block++ % kBlocksPerSignal) * kBlock;
+    float* in[2] = {const_cast<float*>(&kHot.left[at]), const_cast<float*>(&kHot.right[at])};
+    float* out[2] = {outL.data(), outR.data()};
+    decaying.Rewind();
+    times.Round([&] { decaying.Silence(true); },
+                [&] {
+                  e->processReplacing(e, in, out, kBlock);
+                  benchmark::DoNotOptimize(outL.data());
+                });
+  }
+  times.Report(state, "silence", "noise", "silence_per_noise");
 }
 
 void NoiseDark(benchmark::State& state) { Hosted(state, &kResonantLowCut, &kHot); }
@@ -249,9 +301,12 @@ BENCHMARK_CAPTURE(SideBySide, busy_typical, &kBusy, &kTypical);
 BENCHMARK_CAPTURE(SideBySide, defaults_hot, &kDefaults, &kHot);
 BENCHMARK_CAPTURE(SideBySide, busy_hot, &kBusy, &kHot);
 BENCHMARK_CAPTURE(Hosted, defaults_typical, &kDefaults, &kTypical);
+BENCHMARK_CAPTURE(Hosted, busy_typical, &kBusy, &kTypical);
+BENCHMARK_CAPTURE(Hosted, defaults_hot, &kDefaults, &kHot);
 BENCHMARK_CAPTURE(Hosted, busy_hot, &kBusy, &kHot);
 BENCHMARK(NoiseDark);
 BENCHMARK(SilenceAfterSignalDark);
 BENCHMARK(SilenceAfterSignalDarkUnflushed);
+BENCHMARK(SilenceAgainstNoise);
 
 BENCHMARK_MAIN();
