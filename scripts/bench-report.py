@@ -145,7 +145,11 @@ def check(baseline_path, runs):
     failed = 0
     for key, baseline, better, margin in read_baseline(baseline_path):
         m = by_key.get(key)
-        v = values(runs, m.run, m.counter) if m else []
+        if m is None:
+            print(f"bench check {key}: FAILED (unknown measure)")
+            failed += 1
+            continue
+        v = values(runs, m.run, m.counter)
         if not v:
             print(f"bench check {key}: FAILED (no result)")
             failed += 1

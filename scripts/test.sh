@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets up, builds every target and runs every test: the native suite, the
 # Windows suites under Wine (32- and 64-bit), the sanitizer build with the
-# fuzz targets and the ThreadSanitizer build with the threaded tests. Prints
-# one summary line at the end.
+# fuzz targets and the ThreadSanitizer build with the threaded tests, then
+# the cross-target checks and the benchmarks' ratio check. Prints one summary
+# line at the end.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -40,6 +41,12 @@ else
 fi
 echo "== cross-target editor snapshot check"
 if bash "$VEXA_ROOT/tests/module/cross_snapshot.sh" "$VEXA_ROOT/build"; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
+echo "== benchmark ratio check"
+if bash "$VEXA_ROOT/scripts/bench.sh" --check; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))
