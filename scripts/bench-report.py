@@ -16,7 +16,7 @@ import sys
 
 class Measure:
     """One row: the benchmark run that yields it, the counter that is its
-    figure, how that figure is shown, and the times shown beside it."""
+    figure, how that figure is shown, and the details shown beside it."""
 
     def __init__(self, key, label, run, counter, shown, times=()):
         self.key = key
@@ -27,7 +27,8 @@ class Measure:
         self.times = times
 
 
-# (counter, scale, format, name) of a time shown beside a figure; the counter
+# (counter, scale, format, name) of a detail (mostly a time) shown beside a
+# figure; the counter
 # "cpu_time" is the benchmark's processor time per iteration in nanoseconds.
 def us(counter, name):
     return (counter, 1.0, "{:.1f} µs", name)
@@ -66,7 +67,8 @@ MEASURES = (
                 "FirstAndSecondInstance", "first_per_second", "{:.0f}×",
                 (ms("first_us", "first"), ms("second_us", "second"))),
         Measure("instance_kib", "Heap of one more opened instance",
-                "MemoryOfOneMoreInstance", "instance_kib", "{:.0f} KiB"),
+                "MemoryOfOneMoreInstance", "instance_kib", "{:.0f} KiB",
+                (("kept_bytes", 1.0, "{:.0f} bytes", "still taken after closing it"),)),
         Measure("redraw_per_copy", "Full editor paint against one surface copy (764 × 222)",
                 "FullRedrawAgainstSurfaceCopy", "ratio", "{:.2f}×",
                 (us("redraw_us", "paint"), us("memcpy_us", "copy"))),
@@ -109,7 +111,7 @@ def values(runs, run, counter):
 def table(header, runs):
     print(header)
     print()
-    print("| Measure | Figure (median) | Spread over the repetitions | Times (median) |")
+    print("| Measure | Figure (median) | Spread over the repetitions | Details (median) |")
     print("|---|---|---|---|")
     for m in MEASURES:
         v = values(runs, m.run, m.counter)
