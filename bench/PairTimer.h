@@ -24,13 +24,13 @@ public:
   void Round(First&& first, Second&& second)
   {
     const bool firstLeads = mRounds % 2 == 0;
-    const double t0 = ProcessMicros();
-    if (firstLeads) first(); else second();
-    const double t1 = ProcessMicros();
-    if (firstLeads) second(); else first();
-    const double t2 = ProcessMicros();
-    mFirst += firstLeads ? t1 - t0 : t2 - t1;
-    mSecond += firstLeads ? t2 - t1 : t1 - t0;
+    if (firstLeads) {
+      mFirst += Timed(first);
+      mSecond += Timed(second);
+    } else {
+      mSecond += Timed(second);
+      mFirst += Timed(first);
+    }
     ++mRounds;
   }
 
@@ -48,6 +48,14 @@ public:
   }
 
 private:
+  template <class Work>
+  static double Timed(Work& work)
+  {
+    const double t0 = ProcessMicros();
+    work();
+    return ProcessMicros() - t0;
+  }
+
   double mFirst = 0.0, mSecond = 0.0;
   long mRounds = 0;
 };
