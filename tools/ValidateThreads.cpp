@@ -15,30 +15,6 @@ constexpr double kRate = 44100.0;
 constexpr int kBlock = 128;
 constexpr int kTextBytes = 256;
 
-// The audio side: processes until told to stop, at least minBlocks blocks.
-struct AudioThread
-{
-  AudioThread(const ValidatedInstance& instance, bool doublePrecision) : inst(instance), dbl(doublePrecision) {}
-  const ValidatedInstance& inst;
-  bool dbl;
-  std::atomic<bool> stop{false};
-  std::atomic<long long> blocks{0};
-  OutputCheck check;  // written by the audio thread, read after join
-
-  void Run()
-  {
-    AEffect* e = inst.Effect();
-    HostBuffers buffers(e->numInputs, e->numOutputs, kBlock);
-    long long pos = 0;
-    while (!stop.load()) {
-      buffers.FillInputs(pos, kBlock, kRate, false);
-      buffers.Process(e, kBlock, dbl, check);
-      pos += kBlock;
-      blocks.fetch_add(1);
-    }
-  }
-};
-
 // One thing a user interface does.
 void UserAction(Validation& v, const ValidatedInstance& inst, const std::vector<unsigned char>& bank,
                 const std::vector<unsigned char>& program)
@@ -82,7 +58,7 @@ void UserInterfaceDuringAudio(Validation& v, bool dbl)
   }
   const std::vector<unsigned char> bank = inst.SaveChunk(false);
   const std::vector<unsigned char> program = inst.SaveChunk(true);
-  AudioThread audio(inst, dbl);
+  AudioThread audio(inst, dbl, kRate, kBlock);
   std::thread thread(&AudioThread::Run, &audio);
   const int actions = v.Trials(2000);
   for (int a = 0; a < actions; ++a) {

@@ -214,6 +214,24 @@ void HostBuffers::Process(AEffect* e, int frames, bool doublePrecision, OutputCh
   check.frames += frames;
 }
 
+void AudioThread::Run()
+{
+  AEffect* e = inst.Effect();
+  HostBuffers buffers(e->numInputs, e->numOutputs, blockFrames);
+  std::mt19937 rng(automationSeed);
+  std::uniform_real_distribution<float> value(0.0f, 1.0f);
+  long long pos = 0;
+  while (!stop.load()) {
+    if (automate && e->numParams > 0) {
+      e->setParameter(e, static_cast<VstInt32>(rng() % static_cast<unsigned>(e->numParams)), value(rng));
+    }
+    buffers.FillInputs(pos, blockFrames, sampleRate, false);
+    buffers.Process(e, blockFrames, dbl, check);
+    pos += blockFrames;
+    blocks.fetch_add(1);
+  }
+}
+
 std::string Validation::Name(int param) const
 {
   char text[256] = {};

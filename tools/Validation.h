@@ -4,6 +4,7 @@
 // test signal and the checks of an output block. Each check group lives in
 // its own file (tools/Validate<Group>.cpp) and is listed in Validator.cpp.
 
+#include <atomic>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -104,6 +105,31 @@ private:
   int mInputs, mOutputs;
 };
 
+// An audio thread's work: processes blocks of the test signal through one
+// instance until told to stop. With automate set it also sets a random
+// parameter to a random value before every block, as hosts play back
+// automation. Owned by the check that runs it; stop and blocks are shared
+// with the thread, check is read after the thread was joined.
+struct AudioThread
+{
+  AudioThread(const ValidatedInstance& instance, bool doublePrecision, double rate, int block)
+    : inst(instance), dbl(doublePrecision), sampleRate(rate), blockFrames(block)
+  {
+  }
+  // The thread's body.
+  void Run();
+
+  const ValidatedInstance& inst;
+  bool dbl;
+  double sampleRate;
+  int blockFrames;
+  bool automate = false;
+  uint32_t automationSeed = 0;
+  std::atomic<bool> stop{false};
+  std::atomic<long long> blocks{0};
+  OutputCheck check;
+};
+
 // The test signal: a chord of sines with a little noise, at -6 dBFS.
 double TestSignal(int channel, long long pos, double rate);
 
@@ -132,6 +158,7 @@ void ValidateProcessing(Validation& v);
 void ValidateParameters(Validation& v);
 void ValidateState(Validation& v);
 void ValidateThreads(Validation& v);
+void ValidateEditor(Validation& v);
 
 // Decibels relative to full scale of a peak, for reports.
 std::string Dbfs(double peak);

@@ -8,12 +8,12 @@
 
 namespace {
 
-// The check groups in the order they run. An editor group goes here once
-// plug-in editors can be opened by the host tool on every platform.
+// The check groups in the order they run.
 const ValidationGroup kGroups[] = {
   {"processing", ValidateProcessing},
   {"parameters", ValidateParameters},
   {"state", ValidateState},
+  {"editor", ValidateEditor},
   {"threads", ValidateThreads},
 };
 
@@ -27,7 +27,7 @@ std::string Text(HostedPlugin& module, VstInt32 opcode)
 
 }  // namespace
 
-const char* ValidationGroupNames() { return "processing parameters state threads"; }
+const char* ValidationGroupNames() { return "processing parameters state editor threads"; }
 
 bool ValidatePlugin(const char* path, const ValidateOptions& options)
 {

@@ -12,6 +12,7 @@
 #include "tools/AudioFile.h"
 #include "tools/FileBytes.h"
 #include "tools/HostedPlugin.h"
+#include "tools/Lifecycle.h"
 #include "tools/Snapshot.h"
 #include "tools/Terminal.h"
 #include "tools/Validator.h"
@@ -28,7 +29,8 @@ int Usage()
                "  vexa-host state save PLUGIN FILE [--program] [--set NAME=VALUE ...]\n"
                "  vexa-host state load PLUGIN FILE [--program]\n"
                "  vexa-host snapshot PLUGIN OUT.png\n"
-               "  vexa-host validate PLUGIN [--strictness 1..10] [--group NAME] [--seed N]\n");
+               "  vexa-host validate PLUGIN [--strictness 1..10] [--group NAME] [--seed N]\n"
+               "  vexa-host lifecycle PLUGIN [--cycles N]\n");
   return 2;
 }
 
@@ -322,6 +324,22 @@ int Validate(int argc, char** argv)
   return ValidatePlugin(argv[2], options) ? 0 : 1;
 }
 
+int Lifecycle(int argc, char** argv)
+{
+  LifecycleOptions options;
+  for (int i = 3; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--cycles" && i + 1 < argc) {
+      options.cycles = std::atoi(argv[++i]);
+      // The first cycle is the baseline the last one is compared with.
+      if (options.cycles < 2) return Usage();
+    } else {
+      return Usage();
+    }
+  }
+  return RunLifecycle(argv[2], options) ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -331,6 +349,7 @@ int main(int argc, char** argv)
   if (cmd == "info") return Info(argv[2]);
   if (cmd == "render") return Render(argc, argv);
   if (cmd == "validate") return Validate(argc, argv);
+  if (cmd == "lifecycle") return Lifecycle(argc, argv);
   if (cmd == "state" && argc >= 5) return State(argc, argv);
   if (cmd == "snapshot" && argc == 4) {
     HostedPlugin host;

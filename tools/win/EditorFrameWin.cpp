@@ -1,25 +1,15 @@
 #include "tools/win/EditorFrameWin.h"
 
+#include "tools/EditorHost.h"
 #include "tools/HostedPlugin.h"
 
 namespace {
 
 constexpr const char* kFrameClass = "VexaHostSnapshot";
-// Editors larger than this are not believed.
-constexpr int kMaxEditorSide = 8192;
 // Pause between rounds of pumping, in milliseconds.
 constexpr DWORD kPumpSleep = 5;
 
 LRESULT CALLBACK FrameProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcA(hwnd, msg, wp, lp); }
-
-bool EditorSize(HostedPlugin& host, int* w, int* h)
-{
-  ERect* rect = nullptr;
-  if (!host.Dispatch(effEditGetRect, 0, 0, &rect) || !rect) return false;
-  *w = rect->right - rect->left;
-  *h = rect->bottom - rect->top;
-  return *w > 0 && *h > 0 && *w <= kMaxEditorSide && *h <= kMaxEditorSide;
-}
 
 void RegisterFrameClass(HINSTANCE instance)
 {
@@ -47,7 +37,9 @@ void PumpMessages(DWORD milliseconds)
   } while (true);
 }
 
-EditorFrame::EditorFrame(HostedPlugin& host) : mHost(host) {}
+EditorFrame::EditorFrame(HostedPlugin& host) : EditorFrame(host.Effect()) {}
+
+EditorFrame::EditorFrame(AEffect* effect, int x, int y) : mEffect(effect), mX(x), mY(y) {}
 
 EditorFrame::~EditorFrame()
 {
@@ -55,40 +47,63 @@ EditorFrame::~EditorFrame()
   DestroyFrame();
 }
 
-bool EditorFrame::Open()
+VstIntPtr EditorFrame::Dispatch(VstInt32 opcode, void* ptr)
 {
-  AEffect* e = mHost.Effect();
-  if (!e || !(e->flags & effFlagsHasEditor)) {
-    mError = "the plug-in has no editor";
-    return false;
-  }
-  if (!EditorSize(mHost, &mWidth, &mHeight)) {
-    mError = "the plug-in reports no usable editor size";
-    return false;
-  }
+  return mEffect ? mEffect->dispatcher(mEffect, opcode, 0, 0, ptr, 0.0f) : 0;
+}
+
+void EditorFrame::SetEffect(AEffect* effect)
+{
+  CloseEditor();
+  mEffect = effect;
+}
+
+bool EditorFrame::CreateFrame(int width, int height)
+{
+  if (mFrame) return true;
   HINSTANCE instance = GetModuleHandleA(nullptr);
   RegisterFrameClass(instance);
-  mFrame = CreateWindowExA(WS_EX_TOPMOST, kFrameClass, "vexa-host", WS_POPUP | WS_VISIBLE, 0, 0, mWidth, mHeight,
+  mFrame = CreateWindowExA(WS_EX_TOPMOST, kFrameClass, "vexa-host", WS_POPUP | WS_VISIBLE, mX, mY, width, height,
                            nullptr, nullptr, instance, nullptr);
   if (!mFrame) {
     mError = "cannot create a window (is there a display?)";
     return false;
   }
-  if (!mHost.Dispatch(effEditOpen, 0, 0, mFrame)) {
-    DestroyFrame();
+  return true;
+}
+
+bool EditorFrame::Open()
+{
+  CloseEditor();
+  if (!mEffect || !(mEffect->flags & effFlagsHasEditor)) {
+    mError = "the plug-in has no editor";
+    return false;
+  }
+  if (!EditorRectSize(mEffect, &mWidth, &mHeight)) {
+    mError = "the plug-in reports no usable editor size";
+    return false;
+  }
+  if (mFrame) {
+    SetWindowPos(mFrame, HWND_TOPMOST, mX, mY, mWidth, mHeight, SWP_SHOWWINDOW);
+  } else if (!CreateFrame(mWidth, mHeight)) {
+    return false;
+  }
+  if (!Dispatch(effEditOpen, mFrame)) {
     mError = "the plug-in did not open its editor";
     return false;
   }
   mEditorOpen = true;
   // Hosts size their frame to the editor after opening it.
-  if (EditorSize(mHost, &mWidth, &mHeight)) SetWindowPos(mFrame, HWND_TOPMOST, 0, 0, mWidth, mHeight, SWP_SHOWWINDOW);
+  if (EditorRectSize(mEffect, &mWidth, &mHeight)) {
+    SetWindowPos(mFrame, HWND_TOPMOST, mX, mY, mWidth, mHeight, SWP_SHOWWINDOW);
+  }
   return true;
 }
 
 void EditorFrame::CloseEditor()
 {
   if (!mEditorOpen) return;
-  mHost.Dispatch(effEditClose);
+  Dispatch(effEditClose);
   mEditorOpen = false;
 }
 

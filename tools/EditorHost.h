@@ -1,0 +1,41 @@
+#pragma once
+// A host frame that plug-in editors open in: a top-level window of the host
+// tool's own on the platform's window system (tools/win, tools/x11). The
+// validator and the lifecycle run drive editors through it without knowing
+// the platform.
+
+#include <memory>
+#include <string>
+
+#include "vst/VstDefs.h"
+
+// Editors larger than this on either side are not believed.
+constexpr int kMaxEditorSide = 8192;
+
+// The editor's size from effEditGetRect; false when the plug-in gives no
+// rectangle or one that is empty, inverted or larger than kMaxEditorSide.
+// UI thread.
+bool EditorRectSize(AEffect* effect, int* width, int* height);
+
+// One frame window, reused for one editor after another. Owned by whoever
+// made it; destroying it closes an editor still open in it (effEditClose)
+// and then the window. Every operation: the host's UI thread, no lock held.
+class EditorHostFrame
+{
+public:
+  virtual ~EditorHostFrame() = default;
+  // Sizes the frame to effect's editor, opens the editor in it (effEditOpen
+  // with the frame's native window) and sizes the frame again, as hosts do.
+  // False with Error() set when the plug-in refuses or gives no size.
+  virtual bool Open(AEffect* effect) = 0;
+  // Lets the open editor run for about milliseconds (at least one round):
+  // idle calls and the frame's events on X11, message pumping on Windows.
+  virtual void Drive(int milliseconds) = 0;
+  // effEditClose on the open editor, if any; the frame stays for the next.
+  virtual void Close() = 0;
+  virtual const std::string& Error() const = 0;
+};
+
+// A frame at (x, y) on the screen, or null with error telling why (no
+// display, or the window system refused a window). UI thread.
+std::unique_ptr<EditorHostFrame> MakeEditorHostFrame(int x, int y, std::string& error);

@@ -1,0 +1,18 @@
+#pragma once
+// `vexa-host lifecycle`: many cycles of what a host session does to a
+// plug-in (create, open the editor, process, close the editor, destroy),
+// with two instances alive at a time, and what the process holds compared
+// between the first and the last cycle.
+
+struct LifecycleOptions
+{
+  int cycles = 500;
+  // Growth of the memory figure between the first and the last cycle that
+  // still counts as flat, in bytes.
+  long long memoryBound = 1 << 20;
+};
+
+// Loads the module at path, runs the cycles, prints the figures after the
+// first and the last cycle and one PASS or FAIL line per comparison.
+// Returns true when everything stayed flat and nothing failed. Main thread.
+bool RunLifecycle(const char* path, const LifecycleOptions& options);
