@@ -138,7 +138,8 @@ void ValidateEditor(Validation& v)
       return;
     }
     int w = 0, h = 0;
-    if (!v.report.Expect(EditorRectSize(probe.Effect(), &w, &h), "editor size", SizeText(w, h) + " before opening",
+    const bool sized = EditorRectSize(probe.Effect(), &w, &h);
+    if (!v.report.Expect(sized, "editor size", SizeText(w, h) + " before opening",
                          "effEditGetRect gives no rectangle, or an empty, inverted or oversized one")) {
       return;
     }

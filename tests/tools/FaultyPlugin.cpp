@@ -27,6 +27,11 @@ constexpr size_t kParamTextBytes = 8;
 constexpr size_t kEffectNameBytes = 32;
 constexpr size_t kVendorBytes = 64;
 constexpr size_t kProgramNameBytes = 24;
+// The editor of the editor faults: a rectangle of this size, drawing nothing.
+constexpr short kEditorWidth = 120;
+constexpr short kEditorHeight = 80;
+
+bool EditorFault() { return gFault == kEditorBadRect || gFault == kEditorWontOpen; }
 
 // One instance. The audio thread reads the parameters while the user
 // interface sets them, hence atomics.
@@ -35,6 +40,7 @@ struct Plugin
   AEffect effect;
   std::atomic<float> params[kParams] = {{0.5f}, {0.0f}};
   unsigned char chunk[kChunkBytes + sizeof(int)] = {};
+  ERect rect = {};
 };
 
 Plugin* Self(AEffect* e) { return static_cast<Plugin*>(e->object); }
@@ -113,6 +119,14 @@ VstIntPtr Dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
         p->params[i].store(v);
       }
       return 1;
+    case effEditGetRect:
+      if (!ptr) return 0;
+      p->rect = ERect{0, 0, kEditorHeight, kEditorWidth};
+      if (gFault == kEditorBadRect) p->rect.bottom = -kEditorHeight;
+      *static_cast<ERect**>(ptr) = &p->rect;
+      return 1;
+    case effEditOpen: return gFault == kEditorWontOpen ? 0 : 1;
+    case effEditClose: return 1;
     case effGetEffectName: std::snprintf(static_cast<char*>(ptr), kEffectNameBytes, "Faulty"); return 1;
     case effGetVendorString: std::snprintf(static_cast<char*>(ptr), kVendorBytes, "Vexa tests"); return 1;
     case effGetProductString: static_cast<char*>(ptr)[0] = 0; return 1;
@@ -143,6 +157,7 @@ extern "C" VEXA_EXPORT AEffect* VSTPluginMain(audioMasterCallback)
   e.numInputs = 2;
   e.numOutputs = 2;
   e.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsProgramChunks;
+  if (EditorFault()) e.flags |= effFlagsHasEditor;
   e.ioRatio = 1.0f;
   e.object = p;
   e.uniqueID = 0x46617574;

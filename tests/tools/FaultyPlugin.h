@@ -15,6 +15,8 @@ enum FaultyPluginFault
   kDriftingChunk,     // every saved chunk differs from the one before
   kForgetsChunk,      // restoring a chunk keeps the defaults
   kBrokenByBadChunk,  // a chunk of the wrong size makes the gain NaN
+  kEditorBadRect,     // has an editor whose rectangle is inverted
+  kEditorWontOpen,    // has an editor that never opens
 };
 
 typedef void (*FaultyPluginSetFaultProc)(int fault);

@@ -29,6 +29,7 @@ const Expectation kFaults[] = {
   {kDriftingChunk, "state", "FAIL state: bank chunk round trip"},
   {kForgetsChunk, "state", "FAIL state: sound after restoring the bank chunk"},
   {kBrokenByBadChunk, "state", "FAIL state: damaged bank chunks"},
+  {kEditorBadRect, "editor", "FAIL editor: editor size: effEditGetRect gives no rectangle"},
 };
 
 class Validator : public ::testing::Test
@@ -69,7 +70,7 @@ protected:
 
 TEST_F(Validator, WellBehavedPluginPassesEveryCheck)
 {
-  for (const char* group : {"processing", "parameters", "state", "threads"}) {
+  for (const char* group : {"processing", "parameters", "state", "editor", "threads"}) {
     bool passed = false;
     const std::string out = Run(kNoFault, group, passed);
     EXPECT_TRUE(passed) << out;
@@ -86,6 +87,28 @@ TEST_F(Validator, EachFaultIsReportedByItsCheck)
     EXPECT_FALSE(passed) << "fault " << f.fault << "\n" << out;
     EXPECT_NE(out.find(f.failure), std::string::npos) << "fault " << f.fault << "\n" << out;
   }
+}
+
+TEST_F(Validator, APluginWithoutEditorPassesTheEditorGroupSayingSo)
+{
+  bool passed = false;
+  const std::string out = Run(kNoFault, "editor", passed);
+  EXPECT_TRUE(passed) << out;
+  EXPECT_NE(out.find("PASS editor: editor: the plug-in has no editor"), std::string::npos) << out;
+}
+
+TEST_F(Validator, AnEditorThatNeverOpensFailsWhereThereIsADisplay)
+{
+  bool passed = true;
+  const std::string out = Run(kEditorWontOpen, "editor", passed);
+  if (out.find("no display to open editors in") != std::string::npos) {
+    EXPECT_TRUE(passed) << out;
+    GTEST_SKIP() << "no display: " << out;
+  }
+  EXPECT_FALSE(passed) << out;
+  EXPECT_NE(out.find("FAIL editor: open, close and reopen: cycle 1: the plug-in did not open its editor"),
+            std::string::npos)
+    << out;
 }
 
 TEST_F(Validator, UnknownGroupFails)
