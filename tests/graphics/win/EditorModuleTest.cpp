@@ -400,3 +400,46 @@ TEST_F(EditorModule, HundredsOfOpenAndCloseCyclesOverTwoInstancesLeaveNothingBeh
   DestroyWindow(hostA);
   DestroyWindow(hostB);
 }
+
+TEST_F(EditorModule, ClosingAnInstanceWithItsEditorOpenLeavesNothingBehind)
+{
+  // The host ends each instance (effClose) while its editor is open, with no
+  // effEditClose before: the editor's window, timer and class go with it.
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  WNDCLASSA wc = {};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = instance;
+  wc.lpszClassName = "ClosingHostFrame";
+  RegisterClassA(&wc);
+  HWND frame = CreateWindowExA(0, "ClosingHostFrame", "host", WS_POPUP | WS_VISIBLE, 0, 0, kTestEditorWidth,
+                               kTestEditorHeight, nullptr, nullptr, instance, nullptr);
+  ASSERT_NE(frame, nullptr);
+  constexpr int kRounds = 30;
+  ResourceUsage first;
+  for (int round = 0; round <= kRounds; ++round) {
+    AEffect* e = host.NewInstance();
+    ASSERT_NE(e, nullptr);
+    e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
+    ASSERT_EQ(e->dispatcher(e, effEditOpen, 0, 0, frame, 0.0f), 1) << round;
+    UpdateWindow(frame);
+    // A few of the editor's timer ticks.
+    PumpMessages(round == 0 ? kTicksMs : 0);
+    ASSERT_NE(GetWindow(frame, GW_CHILD), nullptr);
+    e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
+    EXPECT_EQ(GetWindow(frame, GW_CHILD), nullptr) << round;
+    EXPECT_FALSE(ClassRegistered()) << round;
+    if (round == 0) first = MeasureResources();
+  }
+  // No timer of a closed editor fires afterwards.
+  PumpMessages(kTicksMs);
+  const ResourceUsage last = MeasureResources();
+  EXPECT_EQ(last.gdiObjects, first.gdiObjects);
+  EXPECT_EQ(last.userObjects, first.userObjects);
+  EXPECT_EQ(last.handles, first.handles);
+  EXPECT_EQ(last.nextHandle, first.nextHandle);
+  EXPECT_EQ(last.windows, first.windows);
+  // The instance the fixture holds still opens its editor.
+  EditorFrame again(host);
+  EXPECT_TRUE(again.Open()) << again.Error();
+  DestroyWindow(frame);
+}

@@ -926,3 +926,43 @@ TEST_F(EditorWindow, HundredsOfOpensAndClosesAcrossTwoInstancesLeaveNothingBehin
   OpenAndPaint(host, parentA);
   OpenAndPaint(second, parentB);
 }
+
+TEST_F(EditorWindow, ClosingTheInstanceWithItsEditorOpenLeavesNothingBehind)
+{
+  // The host ends each instance (effClose) while its editor is open, with no
+  // effEditClose before: the editor's window and connection go with it.
+  auto childrenOf = [&](Window w) {
+    Window root, up, *children = nullptr;
+    unsigned int count = 0;
+    XSync(display, False);
+    if (!XQueryTree(display, w, &root, &up, &children, &count)) return -1;
+    if (children) XFree(children);
+    return static_cast<int>(count);
+  };
+  auto round = [&] {
+    HostedPlugin other;
+    ASSERT_TRUE(other.Attach(EntryWithEditor)) << other.Error();
+    other.Open(44100.0, 512);
+    OpenAndPaint(other, parent);
+    ASSERT_EQ(childrenOf(parent), 1);
+    other.Close();
+    // The server takes the window down once it sees the connection end.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMilliseconds);
+    while (childrenOf(parent) != 0 && std::chrono::steady_clock::now() < end) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    EXPECT_EQ(childrenOf(parent), 0);
+  };
+  round();
+  const int files = OpenFileCount();
+  const struct mallinfo2 before = mallinfo2();
+  for (int i = 0; i < 30 && !HasFatalFailure(); ++i) round();
+  EXPECT_EQ(OpenFileCount(), files);
+  if (!kSanitized) {
+    const struct mallinfo2 after = mallinfo2();
+    EXPECT_LT(after.uordblks + after.hblkhd, before.uordblks + before.hblkhd + 64 * 1024);
+  }
+  EXPECT_EQ(gHostErrors, 0);
+  // The instance the fixture holds still opens its editor in the same window.
+  OpenAndPaint(host, parent);
+}
