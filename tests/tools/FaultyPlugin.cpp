@@ -8,7 +8,10 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "tests/tools/FaultyPlugin.h"
 #include "vst/VstDefs.h"
@@ -30,6 +33,18 @@ constexpr size_t kProgramNameBytes = 24;
 // The editor of the editor faults: a rectangle of this size, drawing nothing.
 constexpr short kEditorWidth = 120;
 constexpr short kEditorHeight = 80;
+
+// What kHoardsMemory keeps of every closed instance: still reachable, so
+// leak checkers at exit stay quiet, but never given back while running.
+constexpr size_t kHoardBytes = 64 << 10;
+std::mutex gHoardLock;
+std::vector<std::unique_ptr<std::vector<char>>> gHoard;
+
+void Hoard()
+{
+  std::lock_guard<std::mutex> guard(gHoardLock);
+  gHoard.emplace_back(new std::vector<char>(kHoardBytes, 1));
+}
 
 bool EditorFault() { return gFault == kEditorBadRect || gFault == kEditorWontOpen; }
 
@@ -85,7 +100,10 @@ VstIntPtr Dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
 {
   Plugin* p = Self(e);
   switch (opcode) {
-    case effClose: delete p; return 0;
+    case effClose:
+      if (gFault == kHoardsMemory) Hoard();
+      delete p;
+      return 0;
     case effGetParamName:
       std::snprintf(static_cast<char*>(ptr), kParamTextBytes, index == 0 ? "Gain" : "Boost");
       return 0;

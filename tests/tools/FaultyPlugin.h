@@ -17,6 +17,7 @@ enum FaultyPluginFault
   kBrokenByBadChunk,  // a chunk of the wrong size makes the gain NaN
   kEditorBadRect,     // has an editor whose rectangle is inverted
   kEditorWontOpen,    // has an editor that never opens
+  kHoardsMemory,      // every closed instance leaves 64 KiB behind
 };
 
 typedef void (*FaultyPluginSetFaultProc)(int fault);
