@@ -41,7 +41,10 @@ ResourceUsage MeasureResources()
   // Chunks the allocator mapped on their own count too: after the first
   // large block is freed it serves blocks of that size from the heap.
   const struct mallinfo2 heap = mallinfo2();
-  r.memory = static_cast<long long>(heap.uordblks + heap.hblkhd);
+  // An allocator of its own (a sanitizer's) leaves the C library's figures
+  // at zero: not reported then.
+  const long long held = static_cast<long long>(heap.uordblks + heap.hblkhd);
+  r.memory = held > 0 ? held : -1;
   r.resident = ResidentBytes();
   r.handles = OpenDescriptors();
   return r;
