@@ -4,6 +4,10 @@
 // with two instances alive at a time, and what the process holds compared
 // between the first and the last cycle.
 
+// Fewest cycles a run makes: the values new handles get settle over the
+// first few, and the comparison starts from the middle cycle.
+constexpr int kLifecycleMinimumCycles = 20;
+
 struct LifecycleOptions
 {
   int cycles = 500;

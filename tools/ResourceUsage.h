@@ -16,6 +16,9 @@ struct ResourceUsage
   // The value the next kernel handle would get (Windows): it moves up only
   // while handles stay open, so it shows leaks where counts are missing.
   long long nextHandle = -1;
+  // The table index the next GDI object would get (Windows): shows GDI
+  // leaks where the count is missing (Wine), as nextHandle does for handles.
+  long long nextGdiHandle = -1;
   long long gdiObjects = -1;
   long long userObjects = -1;
   // Windows of the calling thread, children included (Windows).

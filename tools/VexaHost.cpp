@@ -30,7 +30,7 @@ int Usage()
                "  vexa-host state load PLUGIN FILE [--program]\n"
                "  vexa-host snapshot PLUGIN OUT.png\n"
                "  vexa-host validate PLUGIN [--strictness 1..10] [--group NAME] [--seed N]\n"
-               "  vexa-host lifecycle PLUGIN [--cycles N]\n");
+               "  vexa-host lifecycle PLUGIN [--cycles N (at least 20)]\n");
   return 2;
 }
 
@@ -331,8 +331,7 @@ int Lifecycle(int argc, char** argv)
     const std::string a = argv[i];
     if (a == "--cycles" && i + 1 < argc) {
       options.cycles = std::atoi(argv[++i]);
-      // The first cycle is the baseline the last one is compared with.
-      if (options.cycles < 2) return Usage();
+      if (options.cycles < kLifecycleMinimumCycles) return Usage();
     } else {
       return Usage();
     }

@@ -5,6 +5,9 @@
 
 namespace {
 
+// The table index in a GDI handle; the bits above count the entry's reuses.
+constexpr uintptr_t kGdiIndexMask = 0xFFFF;
+
 BOOL CALLBACK CountChild(HWND, LPARAM count)
 {
   ++*reinterpret_cast<long long*>(count);
@@ -56,6 +59,10 @@ ResourceUsage MeasureResources()
   if (probe) {
     r.nextHandle = static_cast<long long>(reinterpret_cast<uintptr_t>(probe));
     CloseHandle(probe);
+  }
+  if (HRGN region = CreateRectRgn(0, 0, 1, 1)) {
+    r.nextGdiHandle = static_cast<long long>(reinterpret_cast<uintptr_t>(region) & kGdiIndexMask);
+    DeleteObject(region);
   }
   const DWORD gdi = GetGuiResources(self, GR_GDIOBJECTS);
   const DWORD user = GetGuiResources(self, GR_USEROBJECTS);
