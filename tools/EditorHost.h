@@ -12,9 +12,19 @@
 // Editors larger than this on either side are not believed.
 constexpr int kMaxEditorSide = 8192;
 
-// The editor's size from effEditGetRect; false when the plug-in gives no
-// rectangle or one that is empty, inverted or larger than kMaxEditorSide.
-// UI thread.
+// Many plug-ins know their editor's size only once it is open; hosts open
+// those in a frame of this size and fit the frame afterwards.
+constexpr int kProvisionalEditorWidth = 640;
+constexpr int kProvisionalEditorHeight = 480;
+
+// What effEditGetRect answers: no rectangle (a refusal, a null pointer or all
+// zeros), one that is empty, inverted or larger than kMaxEditorSide, or a
+// usable one.
+enum class EditorRectAnswer { Missing, Unusable, Usable };
+
+// The editor's size from effEditGetRect, set only when Usable. UI thread.
+EditorRectAnswer ReadEditorRect(AEffect* effect, int* width, int* height);
+// The same, true when Usable.
 bool EditorRectSize(AEffect* effect, int* width, int* height);
 
 // One frame window, reused for one editor after another. Owned by whoever

@@ -46,7 +46,11 @@ void Hoard()
   gHoard.emplace_back(new std::vector<char>(kHoardBytes, 1));
 }
 
-bool EditorFault() { return gFault == kEditorBadRect || gFault == kEditorWontOpen; }
+bool EditorFault()
+{
+  return gFault == kEditorBadRect || gFault == kEditorWontOpen || gFault == kEditorSizeOnceOpen ||
+         gFault == kEditorNeverSized;
+}
 
 // One instance. The audio thread reads the parameters while the user
 // interface sets them, hence atomics.
@@ -56,6 +60,7 @@ struct Plugin
   std::atomic<float> params[kParams] = {{0.5f}, {0.0f}};
   unsigned char chunk[kChunkBytes + sizeof(int)] = {};
   ERect rect = {};
+  bool editorOpen = false;  // between effEditOpen and effEditClose (UI thread)
 };
 
 Plugin* Self(AEffect* e) { return static_cast<Plugin*>(e->object); }
@@ -138,13 +143,18 @@ VstIntPtr Dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
       }
       return 1;
     case effEditGetRect:
-      if (!ptr) return 0;
+      if (!ptr || gFault == kEditorNeverSized || (gFault == kEditorSizeOnceOpen && !p->editorOpen)) return 0;
       p->rect = ERect{0, 0, kEditorHeight, kEditorWidth};
       if (gFault == kEditorBadRect) p->rect.bottom = -kEditorHeight;
       *static_cast<ERect**>(ptr) = &p->rect;
       return 1;
-    case effEditOpen: return gFault == kEditorWontOpen ? 0 : 1;
-    case effEditClose: return 1;
+    case effEditOpen:
+      if (gFault == kEditorWontOpen) return 0;
+      p->editorOpen = true;
+      return 1;
+    case effEditClose:
+      p->editorOpen = false;
+      return 1;
     case effGetEffectName: std::snprintf(static_cast<char*>(ptr), kEffectNameBytes, "Faulty"); return 1;
     case effGetVendorString: std::snprintf(static_cast<char*>(ptr), kVendorBytes, "Vexa tests"); return 1;
     case effGetProductString: static_cast<char*>(ptr)[0] = 0; return 1;

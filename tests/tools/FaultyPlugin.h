@@ -18,6 +18,8 @@ enum FaultyPluginFault
   kEditorBadRect,     // has an editor whose rectangle is inverted
   kEditorWontOpen,    // has an editor that never opens
   kHoardsMemory,      // every closed instance leaves 64 KiB behind
+  kEditorSizeOnceOpen,  // not a fault: the editor's size is known only while it is open
+  kEditorNeverSized,    // has an editor that never gives its size
 };
 
 typedef void (*FaultyPluginSetFaultProc)(int fault);

@@ -29,7 +29,7 @@ const Expectation kFaults[] = {
   {kDriftingChunk, "state", "FAIL state: bank chunk round trip"},
   {kForgetsChunk, "state", "FAIL state: sound after restoring the bank chunk"},
   {kBrokenByBadChunk, "state", "FAIL state: damaged bank chunks"},
-  {kEditorBadRect, "editor", "FAIL editor: editor size: effEditGetRect gives no rectangle"},
+  {kEditorBadRect, "editor", "FAIL editor: editor size: effEditGetRect gives an empty, inverted or oversized rectangle"},
 };
 
 class Validator : public ::testing::Test
@@ -109,6 +109,19 @@ TEST_F(Validator, AnEditorThatNeverOpensFailsWhereThereIsADisplay)
   EXPECT_NE(out.find("FAIL editor: open, close and reopen: cycle 1: the plug-in did not open its editor"),
             std::string::npos)
     << out;
+}
+
+TEST_F(Validator, AnEditorSizedOnlyOnceOpenPassesAndOneNeverSizedFails)
+{
+  bool passed = false;
+  std::string out = Run(kEditorSizeOnceOpen, "editor", passed);
+  if (out.find("no display to open editors in") != std::string::npos) GTEST_SKIP() << "no display: " << out;
+  EXPECT_TRUE(passed) << out;
+  EXPECT_NE(out.find("PASS editor: editor size: none before opening"), std::string::npos) << out;
+  EXPECT_NE(out.find("PASS editor: open, close and reopen"), std::string::npos) << out;
+  out = Run(kEditorNeverSized, "editor", passed);
+  EXPECT_FALSE(passed) << out;
+  EXPECT_NE(out.find("no usable editor size once its editor is open"), std::string::npos) << out;
 }
 
 TEST_F(Validator, UnknownGroupFails)

@@ -79,8 +79,10 @@ bool EditorFrame::Open()
     mError = "the plug-in has no editor";
     return false;
   }
-  if (!EditorRectSize(mEffect, &mWidth, &mHeight)) {
-    mError = "the plug-in reports no usable editor size";
+  mWidth = kProvisionalEditorWidth;
+  mHeight = kProvisionalEditorHeight;
+  if (ReadEditorRect(mEffect, &mWidth, &mHeight) == EditorRectAnswer::Unusable) {
+    mError = "the plug-in reports an unusable editor size before opening";
     return false;
   }
   if (mFrame) {
@@ -94,9 +96,12 @@ bool EditorFrame::Open()
   }
   mEditorOpen = true;
   // Hosts size their frame to the editor after opening it.
-  if (EditorRectSize(mEffect, &mWidth, &mHeight)) {
-    SetWindowPos(mFrame, HWND_TOPMOST, mX, mY, mWidth, mHeight, SWP_SHOWWINDOW);
+  if (!EditorRectSize(mEffect, &mWidth, &mHeight)) {
+    CloseEditor();
+    mError = "the plug-in reports no usable editor size once its editor is open";
+    return false;
   }
+  SetWindowPos(mFrame, HWND_TOPMOST, mX, mY, mWidth, mHeight, SWP_SHOWWINDOW);
   return true;
 }
 

@@ -104,9 +104,9 @@ bool EditorFrameX11::Open(AEffect* effect)
     mError = "the plug-in has no editor";
     return false;
   }
-  int w = 0, h = 0;
-  if (!EditorRectSize(effect, &w, &h)) {
-    mError = "the plug-in reports no usable editor size";
+  int w = kProvisionalEditorWidth, h = kProvisionalEditorHeight;
+  if (ReadEditorRect(effect, &w, &h) == EditorRectAnswer::Unusable) {
+    mError = "the plug-in reports an unusable editor size before opening";
     return false;
   }
   Resize(w, h);
@@ -115,7 +115,13 @@ bool EditorFrameX11::Open(AEffect* effect)
     return false;
   }
   mOpen = effect;
-  if (EditorRectSize(effect, &w, &h)) Resize(w, h);
+  // Hosts fit their frame to the editor once it is open.
+  if (!EditorRectSize(effect, &w, &h)) {
+    Close();
+    mError = "the plug-in reports no usable editor size once its editor is open";
+    return false;
+  }
+  Resize(w, h);
   return true;
 }
 
