@@ -9,6 +9,15 @@
 
 #include "vst/VstDefs.h"
 
+// Where the validator and the lifecycle run put their frame on the screen:
+// clear of the top-left corner, where other programs under test put their
+// windows.
+constexpr int kCheckFrameX = 500;
+constexpr int kCheckFrameY = 800;
+// How long they let an editor run between opening and closing, in
+// milliseconds: long enough for its first paint.
+constexpr int kCheckDriveMilliseconds = 20;
+
 // Editors larger than this on either side are not believed.
 constexpr int kMaxEditorSide = 8192;
 

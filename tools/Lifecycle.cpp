@@ -15,13 +15,6 @@ namespace {
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 512;
 constexpr int kBlocksPerCycle = 4;
-// How long the editor runs in each cycle, in milliseconds: long enough for
-// its first paint.
-constexpr int kDriveMilliseconds = 20;
-// Where the frame goes on the screen: clear of the top-left corner, where
-// other programs under test put their windows.
-constexpr int kFrameX = 500;
-constexpr int kFrameY = 800;
 constexpr long long kKiB = 1024;
 
 std::string Figure(long long value, const char* unit = "")
@@ -95,7 +88,7 @@ bool Exercise(ValidatedInstance& a, ValidatedInstance& b, EditorHostFrame* frame
     pos += kBlock;
   }
   if (frame) {
-    frame->Drive(kDriveMilliseconds);
+    frame->Drive(kCheckDriveMilliseconds);
     frame->Close();
   }
   return true;
@@ -121,7 +114,7 @@ bool RunLifecycle(const char* path, const LifecycleOptions& options)
   std::unique_ptr<EditorHostFrame> frame;
   if (!(module.Effect()->flags & effFlagsHasEditor)) {
     std::printf("the plug-in has no editor: the cycles open none\n");
-  } else if (!(frame = MakeEditorHostFrame(kFrameX, kFrameY, error))) {
+  } else if (!(frame = MakeEditorHostFrame(kCheckFrameX, kCheckFrameY, error))) {
     std::printf("no display to open editors in (%s): the cycles open none\n", error.c_str());
   }
   const AEffect* e = module.Effect();

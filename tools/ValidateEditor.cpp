@@ -13,12 +13,6 @@ namespace {
 
 constexpr double kRate = 44100.0;
 constexpr int kBlock = 256;
-// Where the frame goes on the screen: clear of the top-left corner, where
-// other programs under test put their windows.
-constexpr int kFrameX = 500;
-constexpr int kFrameY = 800;
-// How long the editor runs between opening and closing, in milliseconds.
-constexpr int kDriveMilliseconds = 20;
 // Open and close cycles at strictness 1 and 10, in proportion between.
 constexpr int kFewestCycles = 10;
 constexpr int kMostCycles = 200;
@@ -64,7 +58,7 @@ void OpenCloseReopen(Validation& v, EditorHostFrame& frame)
       v.report.Fail(name, at + frame.Error());
       return;
     }
-    frame.Drive(kDriveMilliseconds);
+    frame.Drive(kCheckDriveMilliseconds);
     const bool sane = EditorRectSize(inst.Effect(), &w, &h);
     frame.Close();
     if (!sane) {
@@ -100,7 +94,7 @@ void OpenCloseDuringAudio(Validation& v, EditorHostFrame& frame)
     }
     // The user interface moves a parameter while the editor shows it.
     if (e->numParams > 0) e->setParameter(e, static_cast<VstInt32>(v.rng() % static_cast<unsigned>(e->numParams)), value(v.rng));
-    frame.Drive(kDriveMilliseconds);
+    frame.Drive(kCheckDriveMilliseconds);
     frame.Close();
   }
   const long long until = audio.blocks.load() + kBlocksAfter;
@@ -145,7 +139,7 @@ void ValidateEditor(Validation& v)
                                      "where hosts ask again");
   }
   std::string error;
-  const std::unique_ptr<EditorHostFrame> frame = MakeEditorHostFrame(kFrameX, kFrameY, error);
+  const std::unique_ptr<EditorHostFrame> frame = MakeEditorHostFrame(kCheckFrameX, kCheckFrameY, error);
   if (!frame) {
     v.report.Pass("display", "no display to open editors in (" + error + "); the editor checks were not run");
     return;

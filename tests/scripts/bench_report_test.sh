@@ -7,13 +7,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 report=$root/scripts/bench-report.py
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # description command...
-  local what=$1; shift
-  if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/check.sh"
 fails() { ! "$@"; }
 
 # results FILE RUN COUNTER VALUE...: one repetition per VALUE, as the

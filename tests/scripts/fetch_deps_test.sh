@@ -5,13 +5,7 @@
 # replaced by stand-ins that serve files from a fixture folder.
 set -uo pipefail
 script=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/scripts/fetch-deps.sh
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-check() { # description command...
-  local what=$1; shift
-  if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
-}
+source "$(dirname "${BASH_SOURCE[0]}")/check.sh"
 
 mkdir -p "$work/bin" "$work/served"
 cat > "$work/bin/apt-get" <<'STUB'

@@ -4,40 +4,17 @@
 
 #include <string>
 
-#include "tests/tools/FaultyPlugin.h"
+#include "tests/Sanitized.h"
+#include "tests/tools/FaultyPluginTest.h"
 #include "tools/Lifecycle.h"
-#include "tools/ModuleLoader.h"
-
-#if defined(__SANITIZE_ADDRESS__)
-#define VEXA_TEST_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VEXA_TEST_SANITIZED 1
-#endif
-#endif
-#ifndef VEXA_TEST_SANITIZED
-#define VEXA_TEST_SANITIZED 0
-#endif
 
 namespace {
 
 constexpr int kCycles = 40;
 
-class Lifecycle : public ::testing::Test
+class Lifecycle : public FaultyPluginTest
 {
 protected:
-  void SetUp() override
-  {
-    ASSERT_TRUE(module.Load(VEXA_FAULTY_PLUGIN_PATH)) << module.Error();
-    setFault = reinterpret_cast<FaultyPluginSetFaultProc>(
-      reinterpret_cast<void (*)()>(module.Entry("FaultyPluginSetFault")));
-    ASSERT_NE(setFault, nullptr);
-  }
-  void TearDown() override
-  {
-    if (setFault) setFault(kNoFault);
-  }
-
   std::string Run(int fault, bool& passed)
   {
     setFault(fault);
@@ -47,9 +24,6 @@ protected:
     passed = RunLifecycle(VEXA_FAULTY_PLUGIN_PATH, options);
     return testing::internal::GetCapturedStdout();
   }
-
-  ModuleLoader module;
-  FaultyPluginSetFaultProc setFault = nullptr;
 };
 
 }  // namespace
@@ -66,7 +40,7 @@ TEST_F(Lifecycle, AWellBehavedPluginStaysFlat)
 
 TEST_F(Lifecycle, MemoryKeptFromEveryInstanceFails)
 {
-  if (VEXA_TEST_SANITIZED) GTEST_SKIP() << "the sanitizer's allocator is not what the memory figure reads";
+  if (kSanitized) GTEST_SKIP() << "the sanitizer's allocator is not what the memory figure reads";
   bool passed = true;
   const std::string out = Run(kHoardsMemory, passed);
   EXPECT_FALSE(passed) << out;

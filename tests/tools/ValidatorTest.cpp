@@ -5,8 +5,7 @@
 
 #include <string>
 
-#include "tests/tools/FaultyPlugin.h"
-#include "tools/ModuleLoader.h"
+#include "tests/tools/FaultyPluginTest.h"
 #include "tools/Validator.h"
 
 namespace {
@@ -32,23 +31,9 @@ const Expectation kFaults[] = {
   {kEditorBadRect, "editor", "FAIL editor: editor size: effEditGetRect gives an empty, inverted or oversized rectangle"},
 };
 
-class Validator : public ::testing::Test
+class Validator : public FaultyPluginTest
 {
 protected:
-  void SetUp() override
-  {
-    ASSERT_TRUE(module.Load(VEXA_FAULTY_PLUGIN_PATH)) << module.Error();
-    // Looked up like an entry point; the generic function type in between
-    // marks the change of signature as intended.
-    setFault = reinterpret_cast<FaultyPluginSetFaultProc>(
-      reinterpret_cast<void (*)()>(module.Entry("FaultyPluginSetFault")));
-    ASSERT_NE(setFault, nullptr);
-  }
-  void TearDown() override
-  {
-    if (setFault) setFault(kNoFault);
-  }
-
   // Runs the validator and returns what it printed; passed tells the result.
   std::string Run(int fault, const char* group, bool& passed)
   {
@@ -61,9 +46,6 @@ protected:
     passed = ValidatePlugin(VEXA_FAULTY_PLUGIN_PATH, options);
     return testing::internal::GetCapturedStdout();
   }
-
-  ModuleLoader module;
-  FaultyPluginSetFaultProc setFault = nullptr;
 };
 
 }  // namespace

@@ -34,24 +34,12 @@
 #include "plugin/Vexa.h"
 #include "plugin/VexaEditor.h"
 #include "raster/Bitmap.h"
+#include "tests/Sanitized.h"
 #include "tools/HostedPlugin.h"
 #include "tools/Snapshot.h"
 #include "vst/EntryPoint.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VEXA_TEST_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VEXA_TEST_SANITIZED 1
-#endif
-#endif
-#ifndef VEXA_TEST_SANITIZED
-#define VEXA_TEST_SANITIZED 0
-#endif
-
 namespace {
-
-constexpr bool kSanitized = VEXA_TEST_SANITIZED != 0;
 
 // The tests' editor: a background, two knobs, the sequence switch and the
 // two indicators, with film strips made in memory.
