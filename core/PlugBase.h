@@ -230,6 +230,30 @@ public:
   bool SerializePresets(IStateChunk& chunk);
   int UnserializePresets(const IStateChunk& chunk, int pos);
 
+  // State chunks as hosts store them: the header (WriteChunkHeader), then
+  // the bank's preset slots or the program's parameter values. Every adapter
+  // hands the host exactly these bytes. Each operation takes the instance
+  // lock for its whole duration, so it never overlaps a block. Not for the
+  // audio thread: a restore calls ParameterChanged for every parameter and
+  // pushes every value into the editor's controls; adapters call them from
+  // the host's state requests, on the host's UI thread.
+  //
+  // SaveBankChunk empties chunk, saves the current values into the current
+  // slot and writes every slot. SaveProgramChunk empties chunk and writes the
+  // current values. Both are false when memory runs out, with chunk then
+  // holding an unusable part.
+  bool SaveBankChunk(IStateChunk& chunk);
+  bool SaveProgramChunk(IStateChunk& chunk);
+  // RestoreBankChunk reads the slots of a bank with a current header and
+  // restores the current slot; a bank without one (older hosts stored the
+  // program's values alone) is read as a program. RestoreProgramChunk reads
+  // the values, with or without a header, and saves them into the current
+  // slot. False when the chunk ends early or is damaged; the values read
+  // before that stay applied. On success the editor's controls show the
+  // restored values.
+  bool RestoreBankChunk(const IStateChunk& chunk);
+  bool RestoreProgramChunk(const IStateChunk& chunk);
+
 protected:
   void SetSampleRate(double rate) { mSampleRate = rate; }
   void SetHostKind(int kind, int version)

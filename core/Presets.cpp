@@ -141,3 +141,43 @@ int IPlugBase::UnserializePresets(const IStateChunk& chunk, int pos)
   RestorePreset(mCurrentPreset);
   return pos;
 }
+
+bool IPlugBase::SaveBankChunk(IStateChunk& chunk)
+{
+  ILockGuard g(mLock);
+  WriteChunkHeader(chunk);
+  // The current values go into the current slot first, so the bank holds
+  // what the host hears.
+  ModifyCurrentPreset();
+  return SerializePresets(chunk) && chunk.Size() > 0;
+}
+
+bool IPlugBase::SaveProgramChunk(IStateChunk& chunk)
+{
+  ILockGuard g(mLock);
+  WriteChunkHeader(chunk);
+  return SerializeParams(chunk) && chunk.Size() > 0;
+}
+
+bool IPlugBase::RestoreBankChunk(const IStateChunk& chunk)
+{
+  ILockGuard g(mLock);
+  int pos = 0;
+  if (ReadChunkHeader(chunk, &pos) < kChunkVersion) return RestoreProgramChunk(chunk);
+  pos = UnserializePresets(chunk, pos);
+  if (pos < 0) return false;
+  RefreshEditorControls();
+  return true;
+}
+
+bool IPlugBase::RestoreProgramChunk(const IStateChunk& chunk)
+{
+  ILockGuard g(mLock);
+  int pos = 0;
+  ReadChunkHeader(chunk, &pos);
+  pos = UnserializeParams(chunk, pos);
+  ModifyCurrentPreset();
+  if (pos < 0) return false;
+  RefreshEditorControls();
+  return true;
+}

@@ -143,24 +143,20 @@ VstIntPtr OnIdentify(IPlugVST&, VstInt32, VstIntPtr, void*, float) { return 0x4E
 
 // The host reads the chunk through the pointer it gets; the memory stays the
 // instance's and valid until the next chunk call of the same kind or effClose.
+// index selects the program chunk (not 0) or the bank chunk (0).
 VstIntPtr OnGetChunk(IPlugVST& plug, VstInt32 index, VstIntPtr, void* ptr, float)
 {
   if (!ptr) return 0;
   const bool program = index != 0;
   IStateChunk& chunk = program ? plug.ProgramChunk() : plug.BankChunk();
-  WriteChunkHeader(chunk);
-  bool ok;
-  if (program) {
-    ok = plug.SerializeParams(chunk);
-  } else {
-    plug.ModifyCurrentPreset();
-    ok = plug.SerializePresets(chunk);
-  }
-  if (!ok || chunk.Size() == 0) return 0;
+  const bool saved = program ? plug.SaveProgramChunk(chunk) : plug.SaveBankChunk(chunk);
+  if (!saved) return 0;
   *static_cast<void**>(ptr) = chunk.Data();
   return chunk.Size();
 }
 
+// The host's bytes are copied into the instance's own buffer first: the
+// readers work on a buffer whose size is known to be right.
 VstIntPtr OnSetChunk(IPlugVST& plug, VstInt32 index, VstIntPtr value, void* ptr, float)
 {
   if (!ptr) return 0;
@@ -169,17 +165,8 @@ VstIntPtr OnSetChunk(IPlugVST& plug, VstInt32 index, VstIntPtr value, void* ptr,
   const bool program = index != 0;
   IStateChunk& chunk = program ? plug.ProgramChunk() : plug.BankChunk();
   if (!chunk.Assign(ptr, static_cast<int>(value))) return 0;
-  int pos = 0;
-  const int version = ReadChunkHeader(chunk, &pos);
-  if (!program && version >= kChunkVersion) {
-    pos = plug.UnserializePresets(chunk, pos);
-  } else {
-    pos = plug.UnserializeParams(chunk, pos);
-    plug.ModifyCurrentPreset();
-  }
-  if (pos < 0) return 0;
-  plug.RefreshEditorControls();
-  return 1;
+  const bool restored = program ? plug.RestoreProgramChunk(chunk) : plug.RestoreBankChunk(chunk);
+  return restored ? 1 : 0;
 }
 
 // Hosts send the events of a block from the audio thread, before the block;
