@@ -16,7 +16,7 @@ IPlugDescription VexaDescription()
   return d;
 }
 
-Vexa::Vexa(audioMasterCallback host, VexaEditorFactory editorFactory) : IPlugVST(host, VexaDescription())
+Vexa::Vexa(IPlugHostHandle host, VexaEditorFactory editorFactory) : IPlugAdapter(host, VexaDescription())
 {
   for (int i = 0; i < kNumVexaParams; ++i) {
     const EffectParamSpec& s = kEffectParams[i];

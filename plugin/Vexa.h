@@ -1,24 +1,27 @@
 #pragma once
 // The Vexa effect as hosts see it: its identity and parameters on the plug-in
 // core, and its signal chain (plugin/EffectChain.h) fed from the host's
-// blocks and parameter changes.
+// blocks and parameter changes. Written once against the core; each module
+// compiles it on its own host adapter, which "PlugAdapter.h" names (found in
+// the adapter's effect/ folder, see cmake/Effect.cmake).
 
+#include "PlugAdapter.h"
 #include "plugin/EffectChain.h"
 #include "plugin/EffectParams.h"
-#include "vst/PlugVST.h"
 
 // Builds the editor of an instance and attaches it. Provided by the editor
 // library; an effect built without one runs without an editor.
 class Vexa;
 typedef void (*VexaEditorFactory)(Vexa& plug);
 
-// One plug-in instance. Created on the heap by the entry point, destroyed by
-// the dispatcher on effClose; owns its signal chain inline (two 512 KiB
-// rings) and, through the core, its parameters and editor.
-class Vexa : public IPlugVST
+// One plug-in instance. Created on the heap by the module's entry point and
+// destroyed by its adapter when the host ends the instance; owns its signal
+// chain inline (two 512 KiB rings) and, through the core, its parameters and
+// editor. host is handed to the adapter as it came from the host.
+class Vexa : public IPlugAdapter
 {
 public:
-  explicit Vexa(audioMasterCallback host, VexaEditorFactory editorFactory = nullptr);
+  explicit Vexa(IPlugHostHandle host, VexaEditorFactory editorFactory = nullptr);
   ~Vexa() override;
 
   // Hands the parameter's value to the signal chain. Any thread; takes the

@@ -1,5 +1,5 @@
-// The module's entry point: one Vexa instance per call, with the module's
-// editor.
+// The VST 2.4 module's entry point: one Vexa instance per call, with the
+// module's editor. The only file of the effect that names VST 2.4 types.
 #include <new>
 
 #include "plugin/VexaModuleEditor.h"
