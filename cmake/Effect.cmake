@@ -14,7 +14,7 @@ function(vexa_effect_for suffix adapter effect_dir)
   set(effect vexa_effect_${suffix})
   add_library(${effect} STATIC ${PROJECT_SOURCE_DIR}/plugin/Vexa.cpp)
   target_include_directories(${effect} PUBLIC ${effect_dir})
-  target_link_libraries(${effect} PUBLIC vexa_processing ${adapter})
+  target_link_libraries(${effect} PUBLIC vexa_processing vexa_identity ${adapter})
   vexa_warnings(${effect})
 
   set(layout vexa_layout_${suffix})

@@ -1,17 +1,19 @@
 #include "plugin/Vexa.h"
 
+#include "plugin/VexaIdentity.h"
+
 IPlugDescription VexaDescription()
 {
   IPlugDescription d = {};
   d.nParams = kNumVexaParams;
   d.nPresets = 1;
   d.channelIO = "1-1 2-2";
-  d.effectName = "Vexa";
-  d.productName = "";
-  d.makerName = "Corvanta";
-  d.version = 0x00010000;
-  d.uniqueId = 0x56584131;  // 'VXA1'
-  d.makerId = 0x436F7276;   // 'Corv'
+  d.effectName = kVexaName;
+  d.productName = kVexaProductName;
+  d.makerName = kVexaVendor;
+  d.version = kVexaPackedVersion;
+  d.uniqueId = kVexaVst2UniqueId;
+  d.makerId = kVexaVst2MakerId;
   d.latency = 0;
   return d;
 }

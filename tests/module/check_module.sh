@@ -1,11 +1,33 @@
 #!/usr/bin/env bash
 # Checks a built plug-in module: it exports exactly VSTPluginMain and main and,
-# for the Windows DLLs, imports Windows system DLLs only.
-# Usage: check_module.sh MODULE linux|win32|win64
+# for the Windows DLLs, imports Windows system DLLs only and carries a version
+# resource saying VERSION (major.minor.patch, from the project).
+# Usage: check_module.sh MODULE linux|win32|win64 VERSION
 set -euo pipefail
-module=$1 kind=$2
+module=$1 kind=$2 version=$3
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -f "$module" ] || fail "no module at $module"
+
+# The version resource: the fixed part's file and product versions (two
+# 32-bit words each, after its signature and structure version) and the
+# version texts, all four-part.
+check_version_resource() {
+  local major minor patch signature offset words
+  IFS=. read -r major minor patch <<< "$version"
+  # VS_FIXEDFILEINFO's signature, as it lies in the file.
+  signature=$'\xbd\x04\xef\xfe'
+  offset=$(LC_ALL=C grep -obUa "$signature" "$module" | head -n 1 | cut -d: -f1)
+  [ -n "$offset" ] || fail "no version resource"
+  words=$(od -An -tu4 -v -j $((offset + 8)) -N 16 "$module" | tr -s ' ' | sed 's/^ //')
+  local expected="$(((major << 16) | minor)) $((patch << 16)) $(((major << 16) | minor)) $((patch << 16))"
+  [ "$words" = "$expected" ] || fail "version resource holds '$words', not '$expected' ($version.0)"
+  local texts
+  texts=$(strings -el "$module")
+  for key in FileVersion ProductVersion; do
+    echo "$texts" | grep -qx "$key" || fail "version resource has no $key text"
+  done
+  [ "$(echo "$texts" | grep -cx "$version.0")" -ge 2 ] || fail "version texts are not $version.0"
+}
 
 case $kind in
   linux)
@@ -30,7 +52,9 @@ case $kind in
       lower=$(echo "$dll" | tr 'A-Z' 'a-z')
       [[ $lower =~ $allowed ]] || fail "imports $dll"
     done < <(echo "$dump" | sed -n 's/^\s*DLL Name: //p')
+    check_version_resource
     ;;
   *) fail "unknown kind $kind" ;;
 esac
 echo "OK: $module ($kind) exports VSTPluginMain and main only"
+[ "$kind" = linux ] || echo "OK: version resource $version.0"

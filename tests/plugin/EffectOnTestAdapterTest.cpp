@@ -21,6 +21,7 @@
 #include "plugin/EffectChain.h"
 #include "plugin/Vexa.h"
 #include "plugin/VexaEditor.h"
+#include "plugin/VexaIdentity.h"
 #include "raster/Bitmap.h"
 #include "raster/Blit.h"
 #include "tests/TestSeed.h"
@@ -98,6 +99,30 @@ uint64_t Bits(double x)
 }
 
 }  // namespace
+
+TEST(EffectOnTestAdapter, TakesItsIdentityFromTheGeneratedDefinition)
+{
+  TestHost host;
+  auto plug = OpenVexa(&host);
+  EXPECT_STREQ(plug->EffectName(), "Vexa");
+  EXPECT_STREQ(plug->MakerName(), "Corvanta");
+  EXPECT_STREQ(plug->ProductName(), "");
+  EXPECT_EQ(plug->Version(), 0x00010000);
+  EXPECT_EQ(plug->UniqueId(), 0x56584131);  // 'VXA1'
+  EXPECT_EQ(plug->MakerId(), 0x436F7276);   // 'Corv'
+  EXPECT_STREQ(kVexaVersionText, "1.0.0");
+  EXPECT_EQ(kVexaDecimalVersion, 10000);
+  const unsigned char component[16] = {0xC0, 0xA5, 0xE7, 0xB1, 0x3F, 0x42, 0x4D, 0x8A,
+                                       0x9B, 0x61, 0x7E, 0x2D, 0x5A, 0x9C, 0x4F, 0x10};
+  EXPECT_EQ(std::memcmp(kVexaVst3ComponentId, component, sizeof component), 0);
+  EXPECT_EQ(std::memcmp(kVexaVst3ControllerId, component, sizeof component - 1), 0);
+  EXPECT_EQ(kVexaVst3ControllerId[15], 0x11);
+  EXPECT_STREQ(kVexaLv2Uri, "urn:corvanta:vexa");
+  EXPECT_STREQ(kVexaLv2UiUri, "urn:corvanta:vexa#ui");
+  EXPECT_EQ(plug->NParams(), 9);
+  EXPECT_EQ(plug->NPresets(), 1);
+  EXPECT_STREQ(plug->PresetName(0), "-");
+}
 
 // The adapter's processing frame feeds the effect's chain exactly: the same
 // blocks through a bare chain with the same settings give the same bits.
