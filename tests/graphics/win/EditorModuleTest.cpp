@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "plugin/Vexa.h"
+#include "plugin/EffectParams.h"
 #include "tests/graphics/win/TestEditorLayout.h"
 #include "tools/HostedPlugin.h"
 #include "tools/ResourceUsage.h"
