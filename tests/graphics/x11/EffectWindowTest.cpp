@@ -28,12 +28,26 @@ constexpr int kSwitchX = 0, kSwitchY = 192, kSwitchWidth = 122, kSwitchHeight = 
 
 void BuildWindowEditor(Vexa& plug) { ASSERT_TRUE(BuildVexaEditor(plug, MakeEditorWindow)); }
 
+// The server may refuse a connection now and then while it catches up with
+// closed ones (seen right after the previous case closed its own); a few
+// tries, a few milliseconds apart.
+constexpr int kConnectAttempts = 4;
+constexpr int kConnectRetryMilliseconds = 5;
+Display* ConnectToServer()
+{
+  for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
+    if (Display* d = XOpenDisplay(nullptr)) return d;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kConnectRetryMilliseconds));
+  }
+  return nullptr;
+}
+
 class EffectWindow : public ::testing::Test
 {
 protected:
   void SetUp() override
   {
-    display = XOpenDisplay(nullptr);
+    display = ConnectToServer();
     ASSERT_TRUE(display) << "this test needs an X display (DISPLAY)";
     int event, error, major, minor;
     ASSERT_TRUE(XTestQueryExtension(display, &event, &error, &major, &minor)) << "the X server lacks XTest";
