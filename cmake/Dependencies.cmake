@@ -1,20 +1,33 @@
 # Third-party libraries. Natively they come from Debian's packages; the
 # Windows builds compile zlib and libpng from Debian's source packages and
 # GoogleTest from the sources Debian installs under /usr/src/googletest.
-# Every build unpacks the zlib and libpng source packages: besides the Windows
-# libraries they bring libpng's conformance and hostile test images, which
-# the tests and the PNG fuzz corpus read from there (they are not ours to
-# commit).
+# The tests of every build also read libpng's conformance and hostile test
+# images, which come from its source package (they are not ours to commit).
+# So the Windows builds fetch zlib and libpng (and Google Benchmark for their
+# benchmarks), a Linux build with tests fetches libpng alone, and a Linux
+# build without tests fetches nothing: it configures offline once the
+# Debian packages are installed.
+set(VEXA_DEPS_PACKAGES "")
+if(WIN32)
+  list(APPEND VEXA_DEPS_PACKAGES zlib libpng1.6)
+  if(VEXA_BUILD_TESTS)
+    list(APPEND VEXA_DEPS_PACKAGES benchmark)
+  endif()
+elseif(VEXA_BUILD_TESTS)
+  list(APPEND VEXA_DEPS_PACKAGES libpng1.6)
+endif()
 
 # The script returns at once when the pinned versions are unpacked; a
 # changed lock file reconfigures and so fetches the versions it names.
 set(VEXA_DEPS_SRC ${VEXA_BUILD_ROOT}/deps-src)
 set(VEXA_DEPS_LOCK ${CMAKE_SOURCE_DIR}/cmake/deps.lock)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VEXA_DEPS_LOCK})
-execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-deps.sh ${VEXA_DEPS_SRC}
-                RESULT_VARIABLE fetch_result)
-if(NOT fetch_result EQUAL 0)
-  message(FATAL_ERROR "could not obtain the dependency sources pinned in ${VEXA_DEPS_LOCK}")
+if(VEXA_DEPS_PACKAGES)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VEXA_DEPS_LOCK})
+  execute_process(COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/fetch-deps.sh ${VEXA_DEPS_SRC} ${VEXA_DEPS_PACKAGES}
+                  RESULT_VARIABLE fetch_result)
+  if(NOT fetch_result EQUAL 0)
+    message(FATAL_ERROR "could not obtain the dependency sources pinned in ${VEXA_DEPS_LOCK}")
+  endif()
 endif()
 set(VEXA_LIBPNG_TEST_IMAGES ${VEXA_DEPS_SRC}/libpng/contrib)
 
@@ -42,36 +55,43 @@ if(WIN32)
   target_link_libraries(vexa_png PUBLIC vexa_zlib)
   add_library(PNG::PNG ALIAS vexa_png)
 
-  set(GTSRC /usr/src/googletest/googletest)
-  add_library(vexa_gtest STATIC ${GTSRC}/src/gtest-all.cc)
-  target_include_directories(vexa_gtest SYSTEM PUBLIC ${GTSRC}/include PRIVATE ${GTSRC})
-  target_compile_options(vexa_gtest PRIVATE -w)
-  add_library(vexa_gtest_main STATIC ${GTSRC}/src/gtest_main.cc)
-  target_link_libraries(vexa_gtest_main PUBLIC vexa_gtest)
-  target_compile_options(vexa_gtest_main PRIVATE -w)
-  add_library(GTest::gtest ALIAS vexa_gtest)
-  add_library(GTest::gtest_main ALIAS vexa_gtest_main)
+  # GoogleTest, and Google Benchmark for the benchmarks that run under Wine.
+  if(VEXA_BUILD_TESTS)
+    set(GTSRC /usr/src/googletest/googletest)
+    add_library(vexa_gtest STATIC ${GTSRC}/src/gtest-all.cc)
+    target_include_directories(vexa_gtest SYSTEM PUBLIC ${GTSRC}/include PRIVATE ${GTSRC})
+    target_compile_options(vexa_gtest PRIVATE -w)
+    add_library(vexa_gtest_main STATIC ${GTSRC}/src/gtest_main.cc)
+    target_link_libraries(vexa_gtest_main PUBLIC vexa_gtest)
+    target_compile_options(vexa_gtest_main PRIVATE -w)
+    add_library(GTest::gtest ALIAS vexa_gtest)
+    add_library(GTest::gtest_main ALIAS vexa_gtest_main)
 
-  # Google Benchmark for the benchmarks that run under Wine.
-  set(BMSRC ${VEXA_DEPS_SRC}/benchmark)
-  file(GLOB BM_SOURCES ${BMSRC}/src/*.cc)
-  list(FILTER BM_SOURCES EXCLUDE REGEX "benchmark_main\\.cc$")
-  add_library(vexa_benchmark STATIC ${BM_SOURCES})
-  target_include_directories(vexa_benchmark SYSTEM PUBLIC ${BMSRC}/include)
-  target_compile_definitions(vexa_benchmark PUBLIC BENCHMARK_STATIC_DEFINE PRIVATE HAVE_STD_REGEX)
-  target_compile_options(vexa_benchmark PRIVATE -w -O2)
-  target_link_libraries(vexa_benchmark PUBLIC shlwapi)
-  add_library(benchmark::benchmark ALIAS vexa_benchmark)
-  set(benchmark_FOUND TRUE)
+    set(BMSRC ${VEXA_DEPS_SRC}/benchmark)
+    file(GLOB BM_SOURCES ${BMSRC}/src/*.cc)
+    list(FILTER BM_SOURCES EXCLUDE REGEX "benchmark_main\\.cc$")
+    add_library(vexa_benchmark STATIC ${BM_SOURCES})
+    target_include_directories(vexa_benchmark SYSTEM PUBLIC ${BMSRC}/include)
+    target_compile_definitions(vexa_benchmark PUBLIC BENCHMARK_STATIC_DEFINE PRIVATE HAVE_STD_REGEX)
+    target_compile_options(vexa_benchmark PRIVATE -w -O2)
+    target_link_libraries(vexa_benchmark PUBLIC shlwapi)
+    add_library(benchmark::benchmark ALIAS vexa_benchmark)
+    set(benchmark_FOUND TRUE)
+  endif()
 else()
   find_package(PNG REQUIRED)
   find_package(ZLIB REQUIRED)
-  find_package(GTest REQUIRED)
   find_package(Freetype REQUIRED)
   # The editor window and the host tool's snapshot; XTest drives the editor's
   # input in the tests.
   find_package(X11 REQUIRED)
   find_package(PkgConfig REQUIRED)
-  pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
-  find_package(benchmark QUIET)
+  if(VEXA_BUILD_TESTS)
+    find_package(GTest REQUIRED)
+    # The tests drive vexa-host, which reads audio files through libsndfile.
+    pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+    find_package(benchmark QUIET)
+  else()
+    pkg_check_modules(SNDFILE IMPORTED_TARGET sndfile)
+  endif()
 endif()

@@ -7,6 +7,9 @@ option(VEXA_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer
 option(VEXA_FUZZ "Build the libFuzzer targets (clang only)" OFF)
 option(VEXA_TSAN "Build with ThreadSanitizer; only the threaded tests are built" OFF)
 option(VEXA_SCALAR_LANES "Process with the scalar lane types even where SSE2 is available" OFF)
+# Off for a packager's build: the modules and the tools then build without
+# GoogleTest and Google Benchmark, and a Linux build fetches nothing.
+option(VEXA_BUILD_TESTS "Build the tests, benchmarks and fuzz targets" ON)
 
 set(CMAKE_CXX_STANDARD 17)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
@@ -36,7 +39,7 @@ if(VEXA_SCALAR_LANES OR NOT VEXA_X86)
 else()
   set(VEXA_USES_SCALAR_LANES OFF)
 endif()
-if(VEXA_X86 AND NOT VEXA_USES_SCALAR_LANES AND NOT WIN32 AND NOT VEXA_TSAN)
+if(VEXA_X86 AND NOT VEXA_USES_SCALAR_LANES AND NOT WIN32 AND NOT VEXA_TSAN AND VEXA_BUILD_TESTS)
   set(VEXA_SCALAR_LANES_TEST ON)
 else()
   set(VEXA_SCALAR_LANES_TEST OFF)

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Obtains the zlib, libpng and Google Benchmark sources the Windows builds
-# compile statically (every build's tests also read libpng's test images): the Debian source package versions pinned in
-# cmake/deps.lock, every downloaded file checked against its recorded
-# SHA-256, unpacked (with Debian's patches applied) under DEST. A package
-# already unpacked at its pinned version is left alone.
-# Usage: fetch-deps.sh DEST            fetch what is missing or out of date
-#        fetch-deps.sh --relock DEST   fetch the pinned versions, record their hashes
+# compile statically (the tests of every build also read libpng's test
+# images): the Debian source package versions pinned in cmake/deps.lock,
+# every downloaded file checked against its recorded SHA-256, unpacked (with
+# Debian's patches applied) under DEST. A package already unpacked at its
+# pinned version is left alone.
+# Usage: fetch-deps.sh DEST [PACKAGE...]  fetch what is missing or out of date
+#                                         (of the named packages, or of all)
+#        fetch-deps.sh --relock DEST      fetch every pinned version, record its hashes
 # VEXA_DEPS_LOCK names another lock file.
 set -euo pipefail
 export LC_ALL=C
@@ -13,16 +15,19 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 lock=${VEXA_DEPS_LOCK:-$here/../cmake/deps.lock}
 relock=0
 if [ "${1:-}" = --relock ]; then relock=1; shift; fi
-if [ $# -ne 1 ]; then
-  echo "usage: fetch-deps.sh [--relock] DEST" >&2
+if [ $# -lt 1 ] || { [ $relock -eq 1 ] && [ $# -ne 1 ]; }; then
+  echo "usage: fetch-deps.sh DEST [PACKAGE...] | fetch-deps.sh --relock DEST" >&2
   exit 2
 fi
+dest=$1
+shift
+wanted=("$@")
 
 fail() { echo "fetch-deps: $*" >&2; exit 1; }
 [ -f "$lock" ] || fail "no lock file $lock"
 lock=$(cd "$(dirname "$lock")" && pwd)/$(basename "$lock")
-mkdir -p "$1"
-cd "$1"
+mkdir -p "$dest"
+cd "$dest"
 
 # "package version folder" of each pinned package.
 packages() { awk '$1 == "package" { print $2, $3, $4 }' "$lock"; }
@@ -91,8 +96,13 @@ write_lock() {
 }
 
 [ -n "$(packages)" ] || fail "$lock pins no packages"
+for pkg in "${wanted[@]}"; do
+  packages | cut -d' ' -f1 | grep -qxF -- "$pkg" || fail "$lock pins no package $pkg"
+done
 while read -r pkg version dir; do
-  fetch "$pkg" "$version" "$dir"
+  if [ ${#wanted[@]} -eq 0 ] || printf '%s\n' "${wanted[@]}" | grep -qxF -- "$pkg"; then
+    fetch "$pkg" "$version" "$dir"
+  fi
 done <<<"$(packages)"
 if [ $relock -eq 1 ]; then write_lock; fi
 echo "fetch-deps: sources ready in $(pwd)"

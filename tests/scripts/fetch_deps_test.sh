@@ -88,5 +88,18 @@ check "relock leaves each file listed once" test "$(grep -c '^file ' "$work/deps
 rm -rf "$work/dest"
 check "the relocked download is accepted" fetch
 
+# Named packages: only those are fetched (a Linux build's tests need libpng
+# alone); a name the lock does not pin fails before any download.
+{ cat "$work/deps.lock"; echo "package other 2.0-1 other"; echo "file other_2.0-1.dsc 0000"; } > "$work/two.lock"
+rm -rf "$work/dest"
+: > "$STUB_LOG"
+named() { VEXA_DEPS_LOCK=$work/two.lock bash "$script" "$work/dest" "$@" > "$work/out" 2>&1; }
+check "a named package is fetched" named demo
+check "only the named package is requested" test "$(cat "$STUB_LOG")" = "source -q --download-only demo=1.0-1"
+check "and no other is unpacked" test ! -e "$work/dest/other"
+: > "$STUB_LOG"
+only_pinned() { ! named demo nosuch && grep -q "pins no package nosuch" "$work/out" && test ! -s "$STUB_LOG"; }
+check "an unpinned name fails without a download" only_pinned
+
 echo "fetch-deps: $failures failed"
 [ $failures -eq 0 ]
