@@ -11,9 +11,9 @@
 #   ROOT must not exist unless --reuse is given, which runs again in a root
 #   made by an earlier check (with a fresh clone). ROOT stays for inspection;
 #   everything mounted under it is unmounted on exit.
-# VEXA_MIRROR overrides the mirror. VEXA_XVFB_DISPLAY is the display number
-# the tests' Xvfb takes inside (default 99): the root shares this machine's
-# abstract X sockets, so pick a number no X server here uses.
+# VEXA_MIRROR overrides the mirror. VEXA_XVFB_DISPLAY, if set, is the display
+# number the tests' Xvfb takes inside; otherwise it takes a free one (the root
+# shares this machine's abstract X sockets, which Xvfb finds taken).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 SUITE=bookworm
@@ -33,7 +33,7 @@ if [ $reuse -eq 1 ]; then
 else
   [ ! -e "$root" ] || fail "$root exists; remove it (nothing may be mounted under it) or pass --reuse"
 fi
-display=${VEXA_XVFB_DISPLAY:-99}
+display=${VEXA_XVFB_DISPLAY:-}
 
 mounted_under_root() {
   awk -v r="$root" '$5 == r || index($5, r "/") == 1 { print $5 }' /proc/self/mountinfo
@@ -111,7 +111,7 @@ timed "fresh clone of ${commit:0:7}" clone
 in_root() { # step-name command
   mkdir -p "$root/root/logs"
   chroot "$root" /usr/bin/env -i HOME=/root PATH=$CHROOT_PATH TERM="${TERM:-dumb}" \
-    VEXA_XVFB_DISPLAY="$display" bash -c "cd /root/vexa && $2" 2>&1 | tee "$root/root/logs/$1.log"
+    ${display:+VEXA_XVFB_DISPLAY="$display"} bash -c "cd /root/vexa && $2" 2>&1 | tee "$root/root/logs/$1.log"
 }
 status=0
 timed "bash scripts/demo.sh" in_root demo "bash scripts/demo.sh" || status=1

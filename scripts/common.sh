@@ -36,21 +36,66 @@ vexa_wine_prefix() {
   WINEPREFIX=$VEXA_WINEPREFIX wineserver -w || true
 }
 
+# How long a starting virtual display gets to accept connections.
+VEXA_XVFB_WAIT_SECONDS=20
+
 # Starts a virtual X display for the tests that open windows, unless DISPLAY
-# already names a working one. VEXA_XVFB_DISPLAY picks its number (default 99).
+# already names a working one. Xvfb takes the first free display number
+# (-displayfd), so a desktop, another test run or a second checkout on the
+# machine keeps its own; VEXA_XVFB_DISPLAY asks for that number instead (and
+# a server already answering there is used as it is). Fails with the reason
+# when no display starts. VEXA_XVFB_PID names the server started here.
 vexa_start_display() {
-  if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    export DISPLAY=:${VEXA_XVFB_DISPLAY:-99}
-    if ! xdpyinfo >/dev/null 2>&1; then
-      Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      VEXA_XVFB_PID=$!
-      for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local requested=() log number waited=0
+  if [ -n "${VEXA_XVFB_DISPLAY:-}" ]; then
+    if DISPLAY=:$VEXA_XVFB_DISPLAY xdpyinfo >/dev/null 2>&1; then
+      export DISPLAY=:$VEXA_XVFB_DISPLAY
+      return 0
     fi
+    requested=(":$VEXA_XVFB_DISPLAY")
   fi
+  log=$(mktemp) number=$(mktemp)
+  # The server writes its display number to descriptor 3 once it accepts
+  # connections.
+  Xvfb "${requested[@]}" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+    3>"$number" </dev/null >"$log" 2>&1 &
+  VEXA_XVFB_PID=$!
+  until grep -q '^[0-9][0-9]*$' "$number"; do
+    if ! kill -0 "$VEXA_XVFB_PID" 2>/dev/null || [ $waited -ge $((VEXA_XVFB_WAIT_SECONDS * 10)) ]; then
+      vexa_display_failed "$log" "${requested[@]}"
+      rm -f "$log" "$number"
+      return 1
+    fi
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  export DISPLAY=:$(cat "$number")
+  rm -f "$log" "$number"
+  echo "== virtual display $DISPLAY (Xvfb, process $VEXA_XVFB_PID)"
 }
 
-# Ends Wine's processes before the display they are connected to.
+# Reports why no virtual display started (Xvfb's log is $1, the number asked
+# for $2 if any) and ends the server if it is still starting.
+vexa_display_failed() {
+  echo "vexa: could not start a virtual X display${2:+ on $2} with Xvfb; its output:" >&2
+  sed 's/^/  /' "$1" >&2
+  if [ -n "${2:-}" ]; then
+    echo "vexa: unset VEXA_XVFB_DISPLAY to take a free number, or set DISPLAY to a working display" >&2
+  else
+    echo "vexa: set DISPLAY to a working display" >&2
+  fi
+  kill "$VEXA_XVFB_PID" 2>/dev/null && wait "$VEXA_XVFB_PID" 2>/dev/null
+  unset VEXA_XVFB_PID
+}
+
+# Ends Wine's processes before the display they are connected to, then the
+# virtual display started by vexa_start_display, if any (no other).
 vexa_stop_display() {
   WINEPREFIX=$VEXA_WINEPREFIX wineserver -k 2>/dev/null || true
-  if [ -n "${VEXA_XVFB_PID:-}" ]; then kill "$VEXA_XVFB_PID" 2>/dev/null || true; fi
+  if [ -n "${VEXA_XVFB_PID:-}" ]; then
+    kill "$VEXA_XVFB_PID" 2>/dev/null && wait "$VEXA_XVFB_PID" 2>/dev/null
+    unset VEXA_XVFB_PID
+  fi
+  return 0
 }

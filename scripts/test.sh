@@ -12,7 +12,7 @@ vexa_setup || exit 1
 # The display comes before the first Wine program: Wine's desktop process,
 # shared by the programs that follow it within a few seconds, keeps the
 # display it started with.
-vexa_start_display
+vexa_start_display || exit 1
 trap vexa_stop_display EXIT
 # The Windows builds run a test-image maker under Wine while they build.
 vexa_wine_prefix
