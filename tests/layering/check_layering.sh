@@ -30,10 +30,16 @@
 #
 # Includes are resolved as the compiler does before a rule applies: "./" and
 # "../" against the including file's folder; any quoted include first in the
-# including file's folder, then from the source root; a folderless one not
-# found beside its includer in the adapters' effect folders, else wherever a
-# file of that name lives outside tests, bench and fuzz. An angle-bracket
-# include naming a layer folder is a project include too.
+# including file's folder, then from the source root (a quoted path in a
+# layer's folder that is not in the tree, such as a generated header, is
+# judged by its folder); a folderless one not found beside its includer in
+# the adapters' effect folders, else wherever a file of that name lives
+# outside tests, bench and fuzz. An angle-bracket include is ours when it
+# names a file of the tree, else a library's (<lv2/core/lv2.h>).
+#
+# A folderless include that only the includer folder's own win/ and posix/
+# (or x11/) folders hold is a platform seam: each build's include path picks
+# its platform's header, as the adapters' effect folders pick the adapter.
 #
 # Platform code (everywhere, tests included): platform headers, platform
 # #if conditions and computed includes only in win/, posix/, x11/ (and mac/)
@@ -206,16 +212,15 @@ normalize() {
 }
 
 # resolve FILE KIND INCLUDE: sets TARGETS to the tree paths a quoted (q) or
-# angle-bracket (a) include may reach (none for a library's header); fails
-# when it leaves the source root.
+# angle-bracket (a) include may reach (none for a library's header), and
+# SEAM when they are a platform seam; fails when it leaves the source root.
 resolve() {
   local file=$1 kind=$2 include=$3 dir=. adapter path
   [[ $file == */* ]] && dir=${file%/*}
   TARGETS=()
+  SEAM=
   if [[ $kind == a ]]; then
-    [[ $include == */* && -n ${is_layer_folder[${include%%/*}]:-} ]] || return 0
-    normalize "$include" || return 1
-    TARGETS=("$NORM")
+    normalize "$include" && [[ -n ${in_tree[$NORM]:-} ]] && TARGETS=("$NORM")
     return 0
   fi
   case $include in
@@ -240,7 +245,26 @@ resolve() {
   for path in ${by_name[$include]:-}; do
     case $path in tests/* | bench/* | fuzz/*) ;; *) TARGETS+=("$path") ;; esac
   done
+  platform_seam "$dir" "$include" && SEAM=1
   return 0
+}
+
+# platform_seam DIR NAME: whether the TARGETS a folderless include of NAME
+# from DIR reaches are DIR's own platform folders' headers of that name, for
+# Windows and for Linux: a seam where each build's include path picks its
+# platform's header.
+platform_seam() {
+  local dir=$1 name=$2 target windows=0 linux=0
+  ((${#TARGETS[@]})) || return 1
+  for target in "${TARGETS[@]}"; do
+    case $target in
+      "$dir/win/$name") windows=1 ;;
+      "$dir/posix/$name" | "$dir/x11/$name") linux=1 ;;
+      "$dir/mac/$name") ;;
+      *) return 1 ;;
+    esac
+  done
+  ((windows && linux))
 }
 
 # platform_of PATH: sets PLATFORM to the platform folder PATH is in, if any.
@@ -302,7 +326,7 @@ check_layers() {
     fi
     platform_of "$target"
     folder=$PLATFORM
-    if [[ -n $folder ]] && ! platform_fits "$file" "$folder"; then
+    if [[ -n $folder && -z $SEAM ]] && ! platform_fits "$file" "$folder"; then
       report "$where" "includes $target from outside any $folder/ folder (platform code stays behind its interface)"
     fi
   done
