@@ -87,7 +87,13 @@ report() { # WHERE WHAT
   violations=$((violations + 1))
 }
 
-mapfile -t files < <(find . \( -path ./build -o -path './.*' \) -prune -o -type f \
+# Build trees (build/ and any other folder holding a CMakeCache.txt) hold
+# generated code, not the project's.
+prune=(-path ./build -o -path './.*')
+while IFS= read -r cache; do
+  prune+=(-o -path "${cache%/CMakeCache.txt}")
+done < <(find . \( -path ./build -o -path './.*' \) -prune -o -name CMakeCache.txt -print)
+mapfile -t files < <(find . \( "${prune[@]}" \) -prune -o -type f \
   \( -name '*.h' -o -name '*.hh' -o -name '*.hpp' -o -name '*.c' -o -name '*.cc' -o -name '*.cpp' \
      -o -name '*.cxx' -o -name '*.inc' -o -name '*.ipp' -o -name '*.m' -o -name '*.mm' \) -print \
   | sed 's|^\./||' | sort)

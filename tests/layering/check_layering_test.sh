@@ -95,6 +95,8 @@ put tests/graphics/x11/WindowTest.cpp '#include "graphics/x11/WindowX11.h"' '#in
 put tests/graphics/win/WindowTest.cpp '#include "tools/win/FrameWin.h"'
 put bench/plugin/ChainBench.cpp '#include "plugin/EffectChain.h"' '#include <benchmark/benchmark.h>'
 put fuzz/ChunkFuzz.cpp '#include "plugin/VexaMain.cpp"' '#include "vst/VstDefs.h"'
+put out/CMakeCache.txt '# a build tree, which holds generated code'
+put out/generated/Images.cpp '#include <windows.h>'
 
 fresh_tree() {
   rm -rf "$work/tree"
