@@ -21,6 +21,13 @@ public:
   // The host's idle call for an open editor, where the window layer has no
   // timer of its own. UI thread, without the instance lock.
   virtual void IdleEditor() {}
+  // For hosts that run an open editor from their own run loop instead of
+  // idle calls: a file descriptor that becomes readable when the window
+  // system has events for the editor (-1: none), and the period in
+  // milliseconds at which IdleEditor gives the redraw tick its due (0: no
+  // tick). UI thread.
+  virtual int EventDescriptor() const { return -1; }
+  virtual int IdlePeriodMilliseconds() const { return 0; }
   virtual int Width() const = 0;
   virtual int Height() const = 0;
   // Number of controls, and the lock-free hand-over of an indicator value to

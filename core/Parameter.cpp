@@ -62,9 +62,11 @@ void IParameter::SetClamped(double v)
   mValue = v < mMin ? mMin : (v < mMax ? v : mMax);
 }
 
-double IParameter::ToNormalized() const
+double IParameter::ToNormalized() const { return NormalizedOf(mValue); }
+
+double IParameter::NormalizedOf(double v) const
 {
-  const double c = mMin > mValue ? mMin : (mMax < mValue ? mMax : mValue);
+  const double c = mMin > v ? mMin : (mMax < v ? mMax : v);
   return std::pow((c - mMin) / (mMax - mMin), 1.0 / mShape);
 }
 
@@ -73,11 +75,13 @@ double IParameter::FromNormalized(double n) const
   return std::pow(n, mShape) * (mMax - mMin) + mMin;
 }
 
-void IParameter::SetFromNormalized(double n)
+void IParameter::SetFromNormalized(double n) { mValue = ValueForNormalized(n); }
+
+double IParameter::ValueForNormalized(double n) const
 {
   double v = FromNormalized(n);
   if (mKind != kParamContinuous) v = std::floor(v / mStep + 0.5) * mStep;
-  mValue = v < mMax ? v : mMax;
+  return v < mMax ? v : mMax;
 }
 
 const IDisplayText* IParameter::EntryFor(double v) const

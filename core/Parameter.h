@@ -61,6 +61,10 @@ public:
   void SetFromNormalized(double n);
   // Maps a normalized value to the parameter's units (no quantising).
   double FromNormalized(double n) const;
+  // The value SetFromNormalized(n) would store, and the normalized view of
+  // any value (limited to the range first), without changing anything.
+  double ValueForNormalized(double n) const;
+  double NormalizedOf(double v) const;
 
   // Display text of v (in units, or normalized when isNormalized) into out,
   // bounded by outSize. Locale-independent.

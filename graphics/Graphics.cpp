@@ -102,6 +102,12 @@ const char* IGraphics::BackendName() { return ""; }
 
 int IGraphics::ShowMessage(const char*, const char*, int) { return 0; }
 
+int IGraphics::IdlePeriodMilliseconds() const
+{
+  constexpr int kMillisecondsPerSecond = 1000;
+  return kMillisecondsPerSecond / (FrameRate() > 0 ? FrameRate() : 1);
+}
+
 PopupMenuSpec* IGraphics::RunPopupMenu(PopupMenuSpec*, const IArea&) { return nullptr; }
 
 void IGraphics::BeginTextEntry(IControl*, const ITextStyle&, const IArea&, const char*, IParameter*) {}

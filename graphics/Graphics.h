@@ -86,6 +86,8 @@ public:
   int Width() const override { return mWidth; }
   int Height() const override { return mHeight; }
   int ControlCount() const override { return mControls.Count(); }
+  // One tick period: a second divided by the frame rate.
+  int IdlePeriodMilliseconds() const override;
   // Audio thread, instance lock held, no editor lock.
   void TakePlugValueAt(int controlIndex, double value) override;
   void TakePlugValuesAt(int controlIndex, const double* values, int count) override;

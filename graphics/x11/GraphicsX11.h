@@ -51,6 +51,7 @@ public:
 
   // The open connection's file descriptor, or -1 while closed.
   int ConnectionFd() const;
+  int EventDescriptor() const override { return ConnectionFd(); }
   // True when the X server connection broke while open.
   bool ConnectionLost() const;
   // Images sent to the window since construction.
