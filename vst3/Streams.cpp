@@ -30,7 +30,7 @@ bool WriteStream(vst3::IBStream* stream, const IStateChunk& chunk)
   while (done < chunk.Size()) {
     int32_t wrote = 0;
     const unsigned char* from = chunk.Data() + done;
-    if (stream->write(const_cast<void*>(from), chunk.Size() - done, &wrote) != vst3::kResultOk) return false;
+    if (stream->write(const_cast<unsigned char*>(from), chunk.Size() - done, &wrote) != vst3::kResultOk) return false;
     if (wrote <= 0 || wrote > chunk.Size() - done) return false;
     done += wrote;
   }
