@@ -5,7 +5,19 @@
 #include <cstring>
 #include <mutex>
 
+#include "tools/Vst3Effect.h"
+
 namespace {
+
+constexpr char kVst3Suffix[] = ".vst3";
+
+bool IsVst3Path(const std::string& path)
+{
+  std::string p = path;
+  while (p.size() > 1 && (p.back() == '/' || p.back() == '\\')) p.pop_back();
+  const size_t n = sizeof kVst3Suffix - 1;
+  return p.size() > n && p.compare(p.size() - n, n, kVst3Suffix) == 0;
+}
 
 // Live hosts, so the shared callback finds the one an instance belongs to.
 // Guarded by HostsLock(), which is never held while the plug-in runs.
@@ -56,6 +68,11 @@ HostedPlugin::~HostedPlugin()
 
 bool HostedPlugin::Load(const char* path, const char* entryName)
 {
+  if (IsVst3Path(path)) {
+    mVst3.reset(new Vst3Module);
+    if (!mVst3->Load(path, mError)) return false;
+    return Attach(nullptr);
+  }
   if (!mModule.Load(path)) {
     mError = mModule.Error();
     return false;
@@ -88,7 +105,7 @@ bool HostedPlugin::Attach(VstEntryProc entry)
 
 AEffect* HostedPlugin::NewInstance()
 {
-  if (!mEntry) return nullptr;
+  if (!mEntry && !mVst3) return nullptr;
   {
     // This host goes to the back of the list, so calls made during
     // construction (before the record is known) reach it.
@@ -97,7 +114,7 @@ AEffect* HostedPlugin::NewInstance()
     hosts.erase(std::remove(hosts.begin(), hosts.end(), this), hosts.end());
     hosts.push_back(this);
   }
-  return mEntry(HostCallback);
+  return mVst3 ? mVst3->NewInstance(HostCallback) : mEntry(HostCallback);
 }
 
 VstIntPtr HostedPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)

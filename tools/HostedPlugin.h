@@ -2,10 +2,13 @@
 // A small VST 2.4 host: loads a module, answers its calls to the host and
 // drives it. Used by the vexa-host tool and by the integration tests.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "tools/ModuleLoader.h"
+
+class Vst3Module;
 
 // One call the plug-in made into the host, as recorded.
 struct HostCall
@@ -32,7 +35,9 @@ public:
 
   // Loads path and makes an instance through entryName ("VSTPluginMain" or
   // "main"; by default the first of the two the module exports); false with
-  // Error() on failure.
+  // Error() on failure. A path ending in ".vst3" is a VST3 bundle (or, on
+  // Windows, its binary): its instances present the same record through a
+  // facade (tools/Vst3Effect.h).
   bool Load(const char* path, const char* entryName = nullptr);
   // Makes an instance through an entry point linked into this program (no
   // module is loaded); false with Error() on failure.
@@ -41,6 +46,8 @@ public:
   // called again); the new object shares the module. Null on failure.
   AEffect* NewInstance();
   const char* Error() const { return mError.c_str(); }
+  // Whether the loaded module is a VST3 one.
+  bool IsVst3() const { return mVst3 != nullptr; }
 
   AEffect* Effect() const { return mEffect; }
   VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
@@ -76,6 +83,7 @@ private:
   VstIntPtr Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
 
   ModuleLoader mModule;
+  std::unique_ptr<Vst3Module> mVst3;
   VstEntryProc mEntry = nullptr;
   AEffect* mEffect = nullptr;
   std::string mError;

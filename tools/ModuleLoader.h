@@ -19,6 +19,10 @@ public:
   bool Load(const char* path);
   // The exported function of that name, or null.
   VstEntryProc Entry(const char* name) const;
+  // The address of the exported symbol of that name, or null.
+  void* Symbol(const char* name) const;
+  // The platform's handle of the loaded module, or null.
+  void* Handle() const { return mHandle; }
   const char* Error() const { return mError; }
 
 private:

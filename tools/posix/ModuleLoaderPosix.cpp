@@ -17,8 +17,6 @@ bool ModuleLoader::Load(const char* path)
   return mHandle != nullptr;
 }
 
-VstEntryProc ModuleLoader::Entry(const char* name) const
-{
-  if (!mHandle) return nullptr;
-  return reinterpret_cast<VstEntryProc>(dlsym(mHandle, name));
-}
+VstEntryProc ModuleLoader::Entry(const char* name) const { return reinterpret_cast<VstEntryProc>(Symbol(name)); }
+
+void* ModuleLoader::Symbol(const char* name) const { return mHandle ? dlsym(mHandle, name) : nullptr; }

@@ -17,8 +17,10 @@ bool ModuleLoader::Load(const char* path)
   return mHandle != nullptr;
 }
 
-VstEntryProc ModuleLoader::Entry(const char* name) const
+VstEntryProc ModuleLoader::Entry(const char* name) const { return reinterpret_cast<VstEntryProc>(Symbol(name)); }
+
+void* ModuleLoader::Symbol(const char* name) const
 {
   if (!mHandle) return nullptr;
-  return reinterpret_cast<VstEntryProc>(reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(mHandle), name)));
+  return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(mHandle), name));
 }
