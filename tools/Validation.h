@@ -159,6 +159,7 @@ void ValidateParameters(Validation& v);
 void ValidateState(Validation& v);
 void ValidateThreads(Validation& v);
 void ValidateEditor(Validation& v);
+void ValidateVst3(Validation& v);
 
 // Decibels relative to full scale of a peak, for reports.
 std::string Dbfs(double peak);

@@ -15,6 +15,7 @@ const ValidationGroup kGroups[] = {
   {"state", ValidateState},
   {"editor", ValidateEditor},
   {"threads", ValidateThreads},
+  {"vst3", ValidateVst3},
 };
 
 std::string Text(HostedPlugin& module, VstInt32 opcode)
@@ -27,7 +28,7 @@ std::string Text(HostedPlugin& module, VstInt32 opcode)
 
 }  // namespace
 
-const char* ValidationGroupNames() { return "processing parameters state editor threads"; }
+const char* ValidationGroupNames() { return "processing parameters state editor threads vst3"; }
 
 bool ValidatePlugin(const char* path, const ValidateOptions& options)
 {

@@ -640,3 +640,5 @@ std::vector<std::string> Vst3ReferenceProblems()
   std::lock_guard<std::mutex> guard(ProblemsLock());
   return Problems();
 }
+
+void Vst3ReferenceProblemsNote(const std::string& what) { NoteProblem(what); }

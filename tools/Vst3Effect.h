@@ -57,3 +57,5 @@ bool Vst3PartsOf(AEffect* effect, Vst3Parts* parts);
 // instances (an object or view not released to zero), in the order seen.
 // Process-wide; any thread.
 std::vector<std::string> Vst3ReferenceProblems();
+// Adds one such problem, seen by a check of its own.
+void Vst3ReferenceProblemsNote(const std::string& what);
