@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Checks a built plug-in module: it exports exactly VSTPluginMain and main and,
+# Checks a built plug-in module: it exports exactly the given names (by
+# default VSTPluginMain and main) and,
 # for the Windows DLLs, imports Windows system DLLs only and carries a version
 # resource saying VERSION (major.minor.patch, from the project).
-# Usage: check_module.sh MODULE linux|win32|win64 VERSION
+# Usage: check_module.sh MODULE linux|win32|win64 VERSION ["NAME NAME..."]
 set -euo pipefail
 module=$1 kind=$2 version=$3
+# The exported names, sorted; VST 2.4 modules by default.
+expected_exports="${4:-VSTPluginMain main} "
 fail() { echo "FAIL: $*" >&2; exit 1; }
 [ -f "$module" ] || fail "no module at $module"
 
@@ -33,7 +36,7 @@ case $kind in
   linux)
     file -L "$module" | grep -q 'ELF 64-bit LSB shared object, x86-64' || fail "not an x86-64 shared object"
     exports=$(nm -D --defined-only "$module" | awk '{print $3}' | sort | tr '\n' ' ')
-    [ "$exports" = "VSTPluginMain main " ] || fail "exports are '$exports'"
+    [ "$exports" = "$expected_exports" ] || fail "exports are '$exports', not '$expected_exports'"
     ;;
   win32|win64)
     if [ "$kind" = win32 ]; then
@@ -46,7 +49,7 @@ case $kind in
     dump=$($objdump -p "$module")
     exports=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s+\[' |
               awk '{print $NF}' | sort | tr '\n' ' ')
-    [ "$exports" = "VSTPluginMain main " ] || fail "exports are '$exports'"
+    [ "$exports" = "$expected_exports" ] || fail "exports are '$exports', not '$expected_exports'"
     allowed='^(kernel32|user32|gdi32|advapi32|comdlg32|comctl32|shell32|shlwapi|ole32|oleaut32|wininet|msvcrt|msimg32|uxtheme|version|winmm|ws2_32|imm32)\.dll$'
     while read -r dll; do
       lower=$(echo "$dll" | tr 'A-Z' 'a-z')
@@ -56,5 +59,5 @@ case $kind in
     ;;
   *) fail "unknown kind $kind" ;;
 esac
-echo "OK: $module ($kind) exports VSTPluginMain and main only"
+echo "OK: $module ($kind) exports ${expected_exports% } only"
 [ "$kind" = linux ] || echo "OK: version resource $version.0"
