@@ -404,16 +404,17 @@ void Vst3Effect::Process(void** in, void** out, int frames, int32_t size)
 // samples, as hosts do before they read its state.
 void Vst3Effect::Flush()
 {
+  // The UI thread's own list: the audio thread may be using mBlock.
+  ParameterChanges changes;
   {
     std::lock_guard<std::mutex> guard(mPendingLock);
     if (mPending.Empty()) return;
-    mBlock.Swap(mPending);
+    changes.Swap(mPending);
   }
   ProcessData data = {};
   data.symbolicSampleSize = mSampleSize;
-  data.inputParameterChanges = &mBlock;
+  data.inputParameterChanges = &changes;
   mProcessor->process(data);
-  mBlock.Clear();
 }
 
 std::string Vst3Effect::Title(int index, bool units)

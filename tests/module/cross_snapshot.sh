@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The editor looks the same on every target: the Linux module's editor
-# snapshot (an X11 window) equals the Windows modules' under Wine pixel for
+# The editor looks the same on every target and in both editions: the Linux
+# VST2 module's editor snapshot (an X11 window) equals the Linux VST3
+# module's and the Windows modules' of both editions under Wine pixel for
 # pixel, the same images blended with the same integer arithmetic. Needs an
 # X display.
 # Usage: cross_snapshot.sh BUILD_ROOT
@@ -11,10 +12,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 python=/usr/bin/python3
 
-"$root/linux/tools/vexa-host" snapshot "$root/linux/plugin/Vexa.so" "$work/linux.png"
-for t in win32 win64; do
-  "$here/scripts/wine-run.sh" "$root/$t/tools/vexa-host.exe" snapshot "$root/$t/plugin/Vexa.dll" "$work/$t.png"
-  "$python" - "$work/linux.png" "$work/$t.png" "$t" <<'PY'
+compare() { # PNG LABEL
+  "$python" - "$work/linux.png" "$1" "$2" <<'PY'
 import sys
 
 import cairo
@@ -33,4 +32,14 @@ if differing:
     sys.exit("FAIL: %d pixels differ between linux and %s, the first at %s" % (len(differing), target, differing[0]))
 print("OK: the linux and %s editor snapshots are equal (%dx%d)" % ((target,) + size))
 PY
+}
+
+"$root/linux/tools/vexa-host" snapshot "$root/linux/plugin/Vexa.so" "$work/linux.png"
+"$root/linux/tools/vexa-host" snapshot "$root/linux/plugin/Vexa.vst3" "$work/linux-vst3.png"
+compare "$work/linux-vst3.png" "linux VST3"
+for t in win32 win64; do
+  for module in Vexa.dll Vexa.vst3; do
+    "$here/scripts/wine-run.sh" "$root/$t/tools/vexa-host.exe" snapshot "$root/$t/plugin/$module" "$work/$t-$module.png"
+    compare "$work/$t-$module.png" "$t $module"
+  done
 done
