@@ -7,7 +7,7 @@
 #include <new>
 
 #include "tools/Vst3HostObjects.h"
-#include "tools/Vst3Platform.h"
+#include "tools/Vst3HostPlatform.h"
 
 namespace {
 

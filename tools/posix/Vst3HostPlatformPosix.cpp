@@ -2,7 +2,7 @@
 #include <poll.h>
 #include <sys/stat.h>
 
-#include "tools/Vst3Platform.h"
+#include "tools/Vst3HostPlatform.h"
 #include "vst3/Vst3Defs.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Hosting VST3 modules on Windows.
 #include <windows.h>
 
-#include "tools/Vst3Platform.h"
+#include "tools/Vst3HostPlatform.h"
 #include "vst3/Vst3Defs.h"
 
 namespace {
