@@ -22,7 +22,6 @@ constexpr double kRate = 44100.0;
 constexpr int kChannels = 2;
 constexpr int kFrames = 20000;
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kTextBytes = 256;
 
 struct Opened
 {
