@@ -177,8 +177,13 @@ private:
 // One instance behind an AEffect record. Made by Vst3Module::NewInstance,
 // destroyed by effClose. Owns one reference to each of the plug-in's
 // objects and the host objects it hands them. The record's callbacks may
-// come from the UI and the audio thread as with a VST2 plug-in; parameter
-// changes cross between them under mPendingLock.
+// come from the UI and the audio thread as with a VST2 plug-in. Whatever
+// drives the processor (set-up, activation, process calls and the state
+// they keep) happens under mProcessLock, so the UI thread's flush of
+// parameter changes neither overlaps the audio thread's switch of precision
+// nor overtakes changes the audio thread has taken for its block. Parameter
+// changes cross between the threads under mPendingLock, taken after
+// mProcessLock where both are held.
 class Vst3Effect
 {
 public:
@@ -201,6 +206,7 @@ public:
 private:
   VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt);
   void FillRecord();
+  // The two below expect mProcessLock held.
   void Activate(bool on);
   void EnsureSampleSize(int32_t size);
   void Process(void** in, void** out, int frames, int32_t size);
@@ -212,6 +218,14 @@ private:
   VstIntPtr OpenView(void* parent);
   VstIntPtr CloseView();
   VstIntPtr SetFromText(VstInt32 index, const char* text);
+  // Stores one value of the set-up under mProcessLock.
+  template <typename T>
+  VstIntPtr SetUp(T* field, T value)
+  {
+    std::lock_guard<std::mutex> processing(mProcessLock);
+    *field = value;
+    return 0;
+  }
   void Report(VstInt32 opcode, int index, float value);
 
   const Vst3Module& mModule;
@@ -227,15 +241,17 @@ private:
   ComponentHandler mHandler;
   HostFrame mFrame;
   ERect mRect = {};
+  std::mutex mProcessLock;
   std::mutex mPendingLock;
   ParameterChanges mPending;  // guarded by mPendingLock
-  ParameterChanges mBlock;    // audio thread
+  ParameterChanges mBlock;    // guarded by mProcessLock
   std::vector<unsigned char> mChunk;
+  int mInChannels = 0;
+  int mOutChannels = 0;
+  // Guarded by mProcessLock.
   int32_t mSampleSize = kSample32;
   double mRate = kDefaultRate;
   int mBlockSize = kDefaultBlock;
-  int mInChannels = 0;
-  int mOutChannels = 0;
   long long mSamplePos = 0;
   bool mActive = false;
 };
@@ -243,7 +259,10 @@ private:
 Vst3Effect::~Vst3Effect()
 {
   if (mView) CloseView();
-  Activate(false);
+  {
+    std::lock_guard<std::mutex> processing(mProcessLock);
+    Activate(false);
+  }
   if (mComponentPoint && mControllerPoint) {
     mComponentPoint->disconnect(mControllerPoint);
     mControllerPoint->disconnect(mComponentPoint);
@@ -369,6 +388,7 @@ void Vst3Effect::EnsureSampleSize(int32_t size)
 
 void Vst3Effect::Process(void** in, void** out, int frames, int32_t size)
 {
+  std::lock_guard<std::mutex> processing(mProcessLock);
   EnsureSampleSize(size);
   {
     std::lock_guard<std::mutex> guard(mPendingLock);
@@ -401,20 +421,21 @@ void Vst3Effect::Process(void** in, void** out, int frames, int32_t size)
 }
 
 // Hands pending parameter changes to the component in a call without
-// samples, as hosts do before they read its state.
+// samples, as hosts do before they read its state. UI thread; waits for the
+// audio thread's block, whose changes came first.
 void Vst3Effect::Flush()
 {
-  // The UI thread's own list: the audio thread may be using mBlock.
-  ParameterChanges changes;
+  std::lock_guard<std::mutex> processing(mProcessLock);
   {
     std::lock_guard<std::mutex> guard(mPendingLock);
     if (mPending.Empty()) return;
-    changes.Swap(mPending);
+    mBlock.Swap(mPending);
   }
   ProcessData data = {};
   data.symbolicSampleSize = mSampleSize;
-  data.inputParameterChanges = &changes;
+  data.inputParameterChanges = &mBlock;
   mProcessor->process(data);
+  mBlock.Clear();
 }
 
 std::string Vst3Effect::Title(int index, bool units)
@@ -512,9 +533,13 @@ VstIntPtr Vst3Effect::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case effGetParamLabel: CopyBounded(ptr, Title(index, true), kParamLabelBytes); return 0;
     case effGetParamDisplay: CopyBounded(ptr, Display(index), kParamDisplayBytes); return 0;
     case effGetParamName: CopyBounded(ptr, Title(index, false), kParamNameBytes); return 0;
-    case effSetSampleRate: mRate = opt; return 0;
-    case effSetBlockSize: mBlockSize = static_cast<int>(value); return 0;
-    case effMainsChanged: Activate(value != 0); return 0;
+    case effSetSampleRate: return SetUp(&mRate, static_cast<double>(opt));
+    case effSetBlockSize: return SetUp(&mBlockSize, static_cast<int>(value));
+    case effMainsChanged: {
+      std::lock_guard<std::mutex> processing(mProcessLock);
+      Activate(value != 0);
+      return 0;
+    }
     case effEditGetRect:
       if (!ptr || !(mEffect.flags & effFlagsHasEditor)) return 0;
       *static_cast<ERect**>(ptr) = &mRect;
