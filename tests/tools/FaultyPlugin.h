@@ -1,6 +1,7 @@
 #pragma once
-// The faults the test module tests/tools/FaultyPlugin.cpp can be told to
-// have; the validator's test picks one through FaultyPluginSetFault.
+// The faults the test modules tests/tools/FaultyPlugin.cpp (VST2) and
+// FaultyVst3Plugin.cpp (VST3) can be told to have; the validator's test
+// picks one through FaultyPluginSetFault. Each module ignores the other's.
 
 enum FaultyPluginFault
 {
@@ -20,6 +21,14 @@ enum FaultyPluginFault
   kHoardsMemory,      // every closed instance leaves 64 KiB behind
   kEditorSizeOnceOpen,  // not a fault: the editor's size is known only while it is open
   kEditorNeverSized,    // has an editor that never gives its size
+  // Faults of the VST3 test module (tests/tools/FaultyVst3Plugin.cpp).
+  kVst3UnknownInterfaceKept,   // an unknown interface refused, the result pointer left as it was
+  kVst3IdentityWanders,        // FUnknown answered with another base every second time
+  kVst3KeepsReference,         // the component holds a reference on itself from initialize on
+  kVst3ArrangementNotApplied,  // mono accepted, the buses still stereo
+  kVst3AcceptsImpossibleSetup, // set-ups without sample rate, block size or sample size accepted
+  kVst3FirstPointWins,         // a parameter queue's first point stays instead of its last
+  kVst3ArrangedWhileActive,    // arrangements accepted while active
 };
 
 typedef void (*FaultyPluginSetFaultProc)(int fault);

@@ -1,6 +1,6 @@
-// The validator against a plug-in with one fault at a time: each fault is
-// reported by the check meant to catch it, the run fails, and the same
-// plug-in without a fault passes every check.
+// The validator against a plug-in with one fault at a time, a VST2 and a
+// VST3 one: each fault is reported by the check meant to catch it, the run
+// fails, and the same plug-in without a fault passes every check.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -31,6 +31,22 @@ const Expectation kFaults[] = {
   {kEditorBadRect, "editor", "FAIL editor: editor size: effEditGetRect gives an empty, inverted or oversized rectangle"},
 };
 
+// The VST3 test module's faults, each caught by one of the checks only VST3
+// modules get.
+const Expectation kVst3Faults[] = {
+  {kVst3UnknownInterfaceKept, "vst3",
+   "FAIL vst3: interface queries: an unknown interface is not refused with a null result"},
+  {kVst3IdentityWanders, "vst3", "FAIL vst3: interface queries: FUnknown differs between its interfaces"},
+  {kVst3KeepsReference, "vst3", "FAIL vst3: references released: the component kept 1 references"},
+  {kVst3ArrangementNotApplied, "vst3",
+   "FAIL vst3: bus arrangements: the output bus does not report one channel in mono"},
+  {kVst3AcceptsImpossibleSetup, "vst3", "FAIL vst3: process setup changes: an impossible set-up accepted"},
+  {kVst3FirstPointWins, "vst3",
+   "FAIL vst3: parameter queues with several points: a queue's last point is not the value that stays"},
+  {kVst3ArrangedWhileActive, "vst3",
+   "FAIL vst3: setActive and setProcessing order: arrangements changed while active"},
+};
+
 class Validator : public FaultyPluginTest
 {
 protected:
@@ -43,9 +59,15 @@ protected:
     options.group = group;
     options.seed = 1;
     testing::internal::CaptureStdout();
-    passed = ValidatePlugin(VEXA_FAULTY_PLUGIN_PATH, options);
+    passed = ValidatePlugin(ModulePath(), options);
     return testing::internal::GetCapturedStdout();
   }
+};
+
+class ValidatorVst3 : public Validator
+{
+protected:
+  const char* ModulePath() const override { return VEXA_FAULTY_VST3_PATH; }
 };
 
 }  // namespace
@@ -112,4 +134,25 @@ TEST_F(Validator, UnknownGroupFails)
   const std::string out = Run(kNoFault, "editor-with-typo", passed);
   EXPECT_FALSE(passed);
   EXPECT_NE(out.find("no check group 'editor-with-typo'"), std::string::npos) << out;
+}
+
+TEST_F(ValidatorVst3, WellBehavedPluginPassesEveryCheck)
+{
+  for (const char* group : {"processing", "parameters", "state", "editor", "threads", "vst3"}) {
+    bool passed = false;
+    const std::string out = Run(kNoFault, group, passed);
+    EXPECT_TRUE(passed) << out;
+    EXPECT_EQ(out.find("FAIL"), std::string::npos) << out;
+    EXPECT_NE(out.find("PASS " + std::string(group)), std::string::npos) << out;
+  }
+}
+
+TEST_F(ValidatorVst3, EachFaultIsReportedByItsCheck)
+{
+  for (const Expectation& f : kVst3Faults) {
+    bool passed = true;
+    const std::string out = Run(f.fault, f.group, passed);
+    EXPECT_FALSE(passed) << "fault " << f.fault << "\n" << out;
+    EXPECT_NE(out.find(f.failure), std::string::npos) << "fault " << f.fault << "\n" << out;
+  }
 }
