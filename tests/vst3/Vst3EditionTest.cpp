@@ -2,8 +2,8 @@
 // as hosts load them: the same single-precision parameter values and input
 // give the same bits out in both precisions and at several block sizes; a
 // state saved by either restores in the other and saves again byte for
-// byte; parameter texts agree; the editor's edits reach the host as begin,
-// perform and end reports.
+// byte; parameter texts agree; damaged state does no harm; every object is
+// released to zero.
 #include <gtest/gtest.h>
 
 #include <cmath>
