@@ -21,6 +21,7 @@ NATIVE_PKGS=(
   file                                                         # the module test
   locales                                                      # locale-gen and the locale definitions
   python3-cairo fonts-inter fontconfig                         # the editor artwork generator, fc-match
+  ardour                                                       # a real host: headless sessions, plug-in scanners
 )
 
 # A locale with decimal commas, for the tests that show texts stay
