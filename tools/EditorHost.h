@@ -52,6 +52,14 @@ public:
   virtual void Drive(int milliseconds) = 0;
   // effEditClose on the open editor, if any; the frame stays for the next.
   virtual void Close() = 0;
+  // The frame's native window as effEditOpen takes it: the X window id on
+  // X11, the window handle on Windows. For hosts of their own making that
+  // open and close editors in the frame themselves.
+  virtual void* NativeWindow() const = 0;
+  // Handles what the window system has queued for this thread without
+  // waiting and without idle calls: the frame's events on X11, the thread's
+  // messages (editor timers included) on Windows.
+  virtual void HandlePending() = 0;
   virtual const std::string& Error() const = 0;
 };
 

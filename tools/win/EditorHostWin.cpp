@@ -28,6 +28,8 @@ public:
     // The closed editor's last messages go before the next one opens.
     PumpMessages(0);
   }
+  void* NativeWindow() const override { return mFrame.Frame(); }
+  void HandlePending() override { PumpMessages(0); }
   const std::string& Error() const override { return mFrame.Error(); }
 
 private:

@@ -187,6 +187,8 @@ public:
   bool Open(AEffect* effect) override { return mFrame.Open(effect); }
   void Drive(int milliseconds) override { mFrame.Idle(milliseconds); }
   void Close() override { mFrame.Close(); }
+  void* NativeWindow() const override { return reinterpret_cast<void*>(static_cast<uintptr_t>(mFrame.Frame())); }
+  void HandlePending() override { mFrame.DrainEvents(); }
   const std::string& Error() const override { return mFrame.Error(); }
 
 private:

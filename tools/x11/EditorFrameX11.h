@@ -35,6 +35,8 @@ public:
   bool IdleUntilShown();
   // effEditClose on the open editor; the frame stays.
   void Close();
+  // Reads and drops the frame's queued events without waiting.
+  void DrainEvents();
 
   Display* Connection() const { return mDisplay; }
   ::Window Frame() const { return mFrame; }
@@ -44,7 +46,6 @@ public:
 
 private:
   void Resize(int width, int height);
-  void DrainEvents();
   bool HasViewableChild();
 
   Display* mDisplay = nullptr;
