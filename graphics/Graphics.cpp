@@ -17,6 +17,10 @@ constexpr int kSpareRowAlignMask = 3;
 // Text flag: the colour's alpha weights the text.
 constexpr unsigned kTextAlphaWeighted = 0x40000000u;
 constexpr int kOpaque = 255;
+constexpr int kMillisecondsPerSecond = 1000;
+// The tick of an editor that asks for no positive frame rate: the usual one,
+// 25 a second.
+constexpr int kDefaultTickMilliseconds = 40;
 
 BlendMode ModeFor(const IBlendSpec* blend)
 {
@@ -301,6 +305,27 @@ void IGraphics::ReleasePointer()
   mCaptured = -1;
   mLastX = -1;
   mLastY = -1;
+}
+
+void IGraphics::EndCapturedGesture()
+{
+  if (mCaptured >= 0) RouteMouseUp(mLastX, mLastY, IMouseMods{});
+}
+
+int IGraphics::TickMilliseconds() const
+{
+  if (mFrameRate <= 0) return kDefaultTickMilliseconds;
+  const int period = kMillisecondsPerSecond / mFrameRate;
+  return period > 0 ? period : 1;
+}
+
+void IGraphics::ResizeWithFrames(int width, int height)
+{
+  if (width == mWidth && height == mHeight) return;
+  const int dw = width - mWidth, dh = height - mHeight;
+  BeforeResize();
+  IGraphics::SetEditorSize(width, height);
+  if (IsOpen()) GrowFrames(dw, dh);
 }
 
 void IGraphics::DestroySurface()

@@ -42,7 +42,8 @@ public:
   // links the style to its cached font. False when no font can be made.
   virtual bool MeasureText(ITextStyle* style, const char* text, IArea* area);  // 1
   virtual void CancelTextEntry();                                           // 2
-  // Empties the control list, rebuilds the surface, tells the core.
+  // Empties the control list, rebuilds the surface, tells the core. Window
+  // layers keep this and grow their window with it (ResizeWithFrames).
   virtual void SetEditorSize(int width, int height);                        // 3
   virtual bool IsOpen();                                                    // 4
   virtual const char* BackendName();                                        // 5
@@ -148,6 +149,16 @@ public:
   // entry over area.
   void PromptParamValue(IControl* control, IParameter* param, const IArea& area);
 
+  // Ends a gesture still in progress as a release where the pointer was
+  // last seen: the captured control hears it and the host hears the end of
+  // the edit it heard begin. For window layers whose window goes, or loses
+  // the pointer, in the middle of a drag. Nothing without a captured
+  // control. Window thread.
+  void EndCapturedGesture();
+  // The period of the redraw tick: 1000 / frame rate milliseconds
+  // (truncated, at least 1); 40 when the frame rate is not positive.
+  int TickMilliseconds() const;
+
   IPlugBase* Plug() const { return mPlug; }
   // The surface every control draws into; null before CreateBackBuffer.
   LICE_IBitmap* Surface() const;
@@ -169,6 +180,14 @@ protected:
   int mSavedCursorY = -1;
   // Forgets the pointer: no capture, no last position.
   void ReleasePointer();
+  // The window layers' SetEditorSize: nothing at the current size;
+  // otherwise BeforeResize, this class's SetEditorSize and, while the window
+  // is open, GrowFrames with the change in width and height. Window thread.
+  void ResizeWithFrames(int width, int height);
+  // Drops what refers to the controls about to go with a new size.
+  virtual void BeforeResize() {}
+  // Resizes the open window, and the host's windows it sits in, by dw and dh.
+  virtual void GrowFrames(int, int) {}
 
 private:
   void DestroySurface();

@@ -14,9 +14,6 @@ constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE;
 constexpr UINT kResizeFlags = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
 // Longest native class name recorded for the host's top-level window.
 constexpr int kClassNameChars = 128;
-constexpr double kMillisecondsPerSecond = 1000.0;
-// Timer period when an editor asks for no positive frame rate.
-constexpr UINT kFallbackPeriodMs = 40;
 
 // Editor windows of this module that exist; the class is registered while
 // this is above zero. UI thread only.
@@ -82,13 +79,6 @@ IMouseMods ModsFrom(WPARAM keyState)
   m.ctrl = (keyState & MK_CONTROL) != 0;
   m.alt = GetKeyState(VK_MENU) < 0;
   return m;
-}
-
-UINT TimerPeriod(int frameRate)
-{
-  if (frameRate <= 0) return kFallbackPeriodMs;
-  const UINT period = static_cast<UINT>(kMillisecondsPerSecond / frameRate);
-  return period > 0 ? period : 1;
 }
 
 RECT ToRect(const IArea& a) { return RECT{a.left, a.top, a.right, a.bottom}; }
@@ -187,19 +177,20 @@ void IGraphicsWin::CancelTextEntry()
   if (mEntryWindow) mEntryState = kEntryCancel;
 }
 
-void IGraphicsWin::SetEditorSize(int width, int height)
+void IGraphicsWin::SetEditorSize(int width, int height) { ResizeWithFrames(width, height); }
+
+void IGraphicsWin::BeforeResize()
 {
-  if (width == Width() && height == Height()) return;
-  const int dw = width - Width(), dh = height - Height();
   // The controls go away with the old size; an entry must not outlive its
   // control, nor a tooltip its index.
   EndTextEntry();
   HideTooltip();
   mTooltipIndex = -1;
   mWheel.Reset();
-  IGraphics::SetEditorSize(width, height);
-  if (!mWindow) return;
+}
 
+void IGraphicsWin::GrowFrames(int dw, int dh)
+{
   RECT own, parentRect = {}, grandRect = {};
   GetWindowRect(mWindow, &own);
   HWND parent = nullptr, grand = nullptr;
@@ -213,7 +204,7 @@ void IGraphicsWin::SetEditorSize(int width, int height)
   GrowWindow(mWindow, own, dw, dh);
   if (parent) GrowWindow(parent, parentRect, dw, dh);
   if (grand) GrowWindow(grand, grandRect, dw, dh);
-  const RECT all = {0, 0, width, height};
+  const RECT all = {0, 0, Width(), Height()};
   InvalidateRect(mWindow, &all, FALSE);
 }
 
@@ -290,7 +281,7 @@ void IGraphicsWin::CloseEditor()
   EndTextEntry();
   DestroyTooltips();
   // A gesture cut short by the closing still ends for the host.
-  if (CapturedIndex() >= 0) RouteMouseUp(LastX(), LastY(), IMouseMods{});
+  EndCapturedGesture();
   DestroyWindowNow();
 }
 
@@ -320,7 +311,7 @@ void IGraphicsWin::OnDestroyedUnderUs()
   mTooltipWindow = nullptr;
   mTooltipShown = false;
   mTooltipIndex = -1;
-  if (CapturedIndex() >= 0) RouteMouseUp(LastX(), LastY(), IMouseMods{});
+  EndCapturedGesture();
   mWindow = nullptr;
   // The window still exists while this runs, so the class can only go on
   // the next close or destruction.
@@ -374,7 +365,7 @@ LRESULT CALLBACK IGraphicsWin::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM
 void IGraphicsWin::OnCreate(HWND hwnd)
 {
   mWindow = hwnd;
-  SetTimer(hwnd, kRedrawTimerId, TimerPeriod(FrameRate()), nullptr);
+  SetTimer(hwnd, kRedrawTimerId, static_cast<UINT>(TickMilliseconds()), nullptr);
   SetFocus(hwnd);
 }
 
@@ -510,8 +501,8 @@ void IGraphicsWin::OnCaptureLost(HWND newOwner)
 {
   // Another window took the pointer in the middle of a gesture (a system
   // dialog, a switch of application): the gesture ends here for the host.
-  if (mReleasingCapture || newOwner == mWindow || CapturedIndex() < 0) return;
-  RouteMouseUp(LastX(), LastY(), IMouseMods{});
+  if (mReleasingCapture || newOwner == mWindow) return;
+  EndCapturedGesture();
 }
 
 void IGraphicsWin::OnMouseMove(HWND hwnd, WPARAM wp, LPARAM lp)

@@ -86,6 +86,13 @@ public:
   // The host's top-level window as last found by ShowMessage; null before.
   HWND HostTopWindow() const { return mHostTop; }
 
+protected:
+  // Ends a text entry and hides the tooltip before the controls go.
+  void BeforeResize() override;
+  // Resizes the window and, where they are plain child windows, its parent
+  // and grandparent by the same amounts, then has it all repainted.
+  void GrowFrames(int dw, int dh) override;
+
 private:
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static LRESULT CALLBACK EntryProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

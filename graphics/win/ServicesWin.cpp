@@ -72,7 +72,7 @@ bool DialogFilter(const IGrowString& patterns, IGrowBuffer* bytes)
 PopupMenuSpec* IGraphicsWin::RunPopupMenu(PopupMenuSpec* menu, const IArea& area)
 {
   // The menu takes the pointer: a gesture in progress ends here.
-  if (CapturedIndex() >= 0) RouteMouseUp(LastX(), LastY(), IMouseMods{});
+  EndCapturedGesture();
   ReleasePointer();
   if (!menu || !mWindow) return nullptr;
   int nextId = 0;

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kMillisecondsPerSecond = 1000;
 constexpr unsigned int kHeldButtons = Button1Mask | Button2Mask | Button3Mask;
 constexpr unsigned int kDragButtons = Button1Mask | Button3Mask;
 
@@ -61,12 +60,11 @@ void IGraphicsX11::IdleEditor()
 
 bool IGraphicsX11::TickDue()
 {
-  // Ticks fall on a grid of frame-rate points a second: a tick runs on the
+  // Ticks fall on a grid of points a tick period apart: a tick runs on the
   // first idle call at or after each point, so idle calls that do not land
   // on the grid still give the full rate and never more. After a pause the
   // grid starts again from now.
-  const int rate = FrameRate() > 0 ? FrameRate() : 1;
-  const long long period = kMillisecondsPerSecond / rate;
+  const long long period = TickMilliseconds();
   const long long now = NowMilliseconds();
   if (now < mNextTick) return false;
   mNextTick = now < mNextTick + period ? mNextTick + period : now + period;

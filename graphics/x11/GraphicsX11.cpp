@@ -267,7 +267,7 @@ void IGraphicsX11::CloseWindow(bool endGesture)
   if (!mSession) return;
   // A host that closes the editor in the middle of a drag still hears the
   // end of the edit it heard begin.
-  if (endGesture && CapturedIndex() >= 0) RouteMouseUp(LastX(), LastY(), IMouseMods{});
+  if (endGesture) EndCapturedGesture();
   X11Session* s = mSession;
   if (!s) return;
   mSession = nullptr;
@@ -295,15 +295,14 @@ bool IGraphicsX11::Present(const IArea& area)
   return true;
 }
 
-void IGraphicsX11::SetEditorSize(int width, int height)
+void IGraphicsX11::SetEditorSize(int width, int height) { ResizeWithFrames(width, height); }
+
+void IGraphicsX11::GrowFrames(int dw, int dh)
 {
-  if (width == Width() && height == Height()) return;
-  const int dw = width - Width(), dh = height - Height();
-  IGraphics::SetEditorSize(width, height);
   X11Session* s = mSession;
-  if (!s || !s->Usable() || width < 1 || height < 1) return;
+  if (!s || !s->Usable() || Width() < 1 || Height() < 1) return;
   X11ErrorTrap trap(s->display);
-  XResizeWindow(s->display, s->window, static_cast<unsigned>(width), static_cast<unsigned>(height));
+  XResizeWindow(s->display, s->window, static_cast<unsigned>(Width()), static_cast<unsigned>(Height()));
   XWindowAttributes pa;
   if (XGetWindowAttributes(s->display, s->parent, &pa) && pa.width + dw > 0 && pa.height + dh > 0) {
     XResizeWindow(s->display, s->parent, static_cast<unsigned>(pa.width + dw), static_cast<unsigned>(pa.height + dh));

@@ -57,6 +57,10 @@ public:
   // Images sent to the window since construction.
   long PresentCount() const { return mPresents; }
 
+protected:
+  // Resizes the window, and the host's parent window by the same amounts.
+  void GrowFrames(int dw, int dh) override;
+
 private:
   void CloseWindow(bool endGesture);
   void HandleEvent(_XEvent& event, IArea* exposed, bool* anyExposed);

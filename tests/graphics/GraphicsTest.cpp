@@ -1,10 +1,13 @@
 // The editor core: binding values to controls, which areas are repainted
 // when, the pixels drawn, clipping, the shared bitmap cache, text
-// measuring, attaching to the core and resizing.
+// measuring, attaching to the core and resizing, and what the window layers
+// share (the tick period, growing the window with the editor).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <set>
+#include <utility>
+#include <vector>
 
 #include "raster/Blit.h"
 #include "tests/graphics/EditorRig.h"
@@ -79,6 +82,29 @@ public:
   static int decodes;
 };
 int CountingEditor::decodes = 0;
+
+// A window layer without a window system: open or not as the test says,
+// resizing as window layers do, recording its hooks.
+class WindowedEditor : public rig::TestEditor
+{
+public:
+  using TestEditor::TestEditor;
+  void* NativeWindow() override { return open ? this : nullptr; }
+  void SetEditorSize(int width, int height) override { ResizeWithFrames(width, height); }
+
+  bool open = false;
+  int beforeResizes = 0;
+  std::vector<std::pair<int, int>> grown;
+  int controlsBeforeResize = -1;
+
+protected:
+  void BeforeResize() override
+  {
+    ++beforeResizes;
+    controlsBeforeResize = ControlCount();
+  }
+  void GrowFrames(int dw, int dh) override { grown.emplace_back(dw, dh); }
+};
 
 }  // namespace
 
@@ -322,4 +348,43 @@ TEST(Attach, WithoutEditorTheRectangleIsRefused)
   EXPECT_EQ(e->dispatcher(e, effEditGetRect, 0, 0, &rect, 0.0f), 0);
   EXPECT_EQ(rect, nullptr);
   EXPECT_EQ(e->flags & effFlagsHasEditor, 0);
+}
+
+TEST(WindowLayers, TheTickFollowsTheFrameRateAndFallsBackToFortyMilliseconds)
+{
+  const std::pair<int, int> rateAndPeriod[] = {{25, 40}, {30, 33}, {60, 16}, {1000, 1}, {5000, 1}, {0, 40}, {-3, 40}};
+  for (const auto& rp : rateAndPeriod) {
+    IGraphics editor(nullptr, 10, 10, rp.first);
+    EXPECT_EQ(editor.TickMilliseconds(), rp.second) << "frame rate " << rp.first;
+  }
+}
+
+TEST(WindowLayers, ResizingGrowsAnOpenWindowByTheChangeOnly)
+{
+  EditorRig r;
+  WindowedEditor* ed = new WindowedEditor(r.plug, 764, 222, 25);
+  delete r.editor;
+  r.editor = ed;
+  r.Add(new ProbeControl(r.plug, IArea{0, 0, 10, 10}));
+  r.Attach();
+
+  ed->SetEditorSize(764, 222);
+  EXPECT_EQ(ed->beforeResizes, 0) << "the same size changes nothing";
+  EXPECT_EQ(ed->ControlCount(), 1);
+
+  ed->SetEditorSize(800, 200);
+  EXPECT_EQ(ed->beforeResizes, 1);
+  EXPECT_EQ(ed->controlsBeforeResize, 1) << "the hook runs while the controls are still there";
+  EXPECT_EQ(ed->ControlCount(), 0);
+  EXPECT_EQ(ed->Surface()->Width(), 800);
+  EXPECT_TRUE(ed->grown.empty()) << "no window to grow while closed";
+
+  ed->open = true;
+  ed->SetEditorSize(780, 240);
+  EXPECT_EQ(ed->grown, (std::vector<std::pair<int, int>>{{-20, 40}}));
+  ERect* rect = nullptr;
+  AEffect* e = r.plug->Effect();
+  ASSERT_EQ(e->dispatcher(e, effEditGetRect, 0, 0, &rect, 0.0f), 1);
+  EXPECT_EQ(rect->right, 780);
+  EXPECT_EQ(rect->bottom, 240);
 }

@@ -250,6 +250,23 @@ TEST(Routing, RightPressAndClickWithoutMovementChangeNothing)
                                    {kEnd, kParamIntensity}}));
 }
 
+TEST(Routing, AGestureCutShortEndsOnceForTheHost)
+{
+  RoutingRig r;
+  IGraphics& ed = *r.editor;
+  ed.EndCapturedGesture();
+  EXPECT_TRUE(r.EditCalls().empty()) << "nothing to end without a capture";
+  ed.RouteMouseDown(200, 100, Left());
+  ed.RouteMouseDrag(200, 64, Left());
+  // The window goes, or loses the pointer, in the middle of the drag.
+  ed.EndCapturedGesture();
+  EXPECT_EQ(ed.CapturedIndex(), -1);
+  ed.EndCapturedGesture();
+  EXPECT_EQ(r.EditCalls(),
+            (Calls{{kBegin, kParamIntensity}, {kAutomate, kParamIntensity}, {kEnd, kParamIntensity}}));
+  EXPECT_DOUBLE_EQ(r.knob->Value(), 36.0 / 288.0) << "the value reached stays";
+}
+
 TEST(Routing, ReleaseWithoutPressEndsNoEdit)
 {
   RoutingRig r;
