@@ -9,7 +9,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <random>
@@ -20,8 +19,14 @@
 #include "graphics/Graphics.h"
 #include "plugin/Vexa.h"
 #include "raster/Bitmap.h"
+#include "tests/TestSeed.h"
+#include "tests/graphics/CountingHost.h"
 
 namespace {
+
+using threaded::CountingHostCallback;
+using threaded::gCountingHost;
+using threaded::StressSeconds;
 
 constexpr int kBlock = 256;
 constexpr double kDefaultSeconds = 2.0;
@@ -29,37 +34,6 @@ constexpr unsigned kDefaultSeed = 20240611u;
 constexpr int kKnobs = 8;
 constexpr int kReductionIndex = 10;
 constexpr int kGateIndex = 11;
-
-// Host calls, counted under a lock: they arrive from both threads.
-struct CountingHost
-{
-  std::mutex lock;
-  int begins = 0, ends = 0, automates = 0;
-};
-CountingHost gHost;
-
-VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-  std::lock_guard<std::mutex> g(gHost.lock);
-  if (opcode == audioMasterBeginEdit) ++gHost.begins;
-  if (opcode == audioMasterEndEdit) ++gHost.ends;
-  if (opcode == audioMasterAutomate) ++gHost.automates;
-  if (opcode == audioMasterVersion) return 2400;
-  return 0;
-}
-
-double Seconds()
-{
-  const char* s = std::getenv("VEXA_STRESS_SECONDS");
-  const double v = s ? std::atof(s) : 0.0;
-  return v > 0.0 ? v : kDefaultSeconds;
-}
-
-unsigned Seed()
-{
-  const char* s = std::getenv("VEXA_TEST_SEED");
-  return s ? static_cast<unsigned>(std::strtoul(s, nullptr, 10)) : kDefaultSeed;
-}
 
 std::unique_ptr<LICE_MemBitmap> Strip(int w, int h, int frames)
 {
@@ -144,10 +118,9 @@ void Gesture(IGraphics* ed, std::mt19937& rng)
 
 TEST(EditorThreads, AudioAndEditorRunTogetherWithoutSharingUnguardedData)
 {
-  const unsigned seed = Seed();
-  SCOPED_TRACE("VEXA_TEST_SEED=" + std::to_string(seed));
+  const TestSeed seed(kDefaultSeed);
   Strips strips;
-  Vexa* plug = new Vexa(HostCallback);
+  Vexa* plug = new Vexa(CountingHostCallback);
   IGraphics* ed = BuildEditor(plug, strips);
   plug->AttachEditor(ed);
   AEffect* e = plug->Effect();
@@ -181,7 +154,8 @@ TEST(EditorThreads, AudioAndEditorRunTogetherWithoutSharingUnguardedData)
   });
 
   std::mt19937 rng(seed ^ 0x5A5Au);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(Seconds());
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::duration<double>(StressSeconds(kDefaultSeconds));
   long ticks = 0, indicatorTicks = 0;
   while (std::chrono::steady_clock::now() < deadline || blocks.load() == 0) {
     IArea dirty;
@@ -200,9 +174,9 @@ TEST(EditorThreads, AudioAndEditorRunTogetherWithoutSharingUnguardedData)
   EXPECT_GT(blocks.load(), 0);
   EXPECT_GT(indicatorTicks, 0) << "the ticks saw the indicators change";
   {
-    std::lock_guard<std::mutex> g(gHost.lock);
-    EXPECT_GT(gHost.automates, 0);
-    EXPECT_EQ(gHost.begins, gHost.ends) << "every gesture ended";
+    std::lock_guard<std::mutex> g(gCountingHost.lock);
+    EXPECT_GT(gCountingHost.automates, 0);
+    EXPECT_EQ(gCountingHost.begins, gCountingHost.ends) << "every gesture ended";
   }
   // The last values handed over are the effect's final indicator values,
   // and the ticks that follow draw them and come to rest.

@@ -131,6 +131,27 @@ struct Bench
     const long before = EditorOf(host)->PresentCount();
     while (EditorOf(host)->PresentCount() == before) host.Dispatch(effEditIdle);
   }
+  // Ready, the editor open and its first paint done; otherwise state is
+  // skipped with the reason, and false.
+  bool OpenAndPaint(benchmark::State& state)
+  {
+    const char* missing = Ready();
+    if (!*missing && !Open()) missing = "the editor did not open";
+    if (*missing) {
+      state.SkipWithError(missing);
+      return false;
+    }
+    PaintFirst();
+    return true;
+  }
+  // Lets the ticks that still find something to draw go by: the editor is
+  // at rest afterwards.
+  void Settle()
+  {
+    std::this_thread::sleep_for(std::chrono::milliseconds(4 * kTickMilliseconds));
+    host.Dispatch(effEditIdle);
+    host.Dispatch(effEditIdle);
+  }
   // The indicators move as during playback, and with withKnob one knob too.
   void MakeDirty(int round, bool withKnob)
   {
@@ -166,11 +187,7 @@ BENCHMARK(BM_OpenToFirstPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 void Tick(benchmark::State& state, bool withKnob)
 {
   Bench b;
-  if (const char* missing = b.Ready(); *missing || !b.Open()) {
-    state.SkipWithError(*missing ? missing : "the editor did not open");
-    return;
-  }
-  b.PaintFirst();
+  if (!b.OpenAndPaint(state)) return;
   int round = 0;
   for (auto _ : state) {
     state.PauseTiming();
@@ -194,14 +211,8 @@ BENCHMARK(BM_TickIndicatorsAndAKnob)->Unit(benchmark::kMicrosecond)->UseRealTime
 void BM_IdleSecondNothingDirty(benchmark::State& state)
 {
   Bench b;
-  if (const char* missing = b.Ready(); *missing || !b.Open()) {
-    state.SkipWithError(*missing ? missing : "the editor did not open");
-    return;
-  }
-  b.PaintFirst();
-  std::this_thread::sleep_for(std::chrono::milliseconds(4 * kTickMilliseconds));
-  b.host.Dispatch(effEditIdle);
-  b.host.Dispatch(effEditIdle);
+  if (!b.OpenAndPaint(state)) return;
+  b.Settle();
   const long presents = EditorOf(b.host)->PresentCount();
   for (auto _ : state) {
     for (int i = 0; i < 1000 / kHostIdleMilliseconds; ++i) {
@@ -229,14 +240,8 @@ BENCHMARK(BM_IdleSecondBaseline)->Unit(benchmark::kMicrosecond)->Iterations(3);
 void BM_IdleCallNothingDirty(benchmark::State& state)
 {
   Bench b;
-  if (const char* missing = b.Ready(); *missing || !b.Open()) {
-    state.SkipWithError(*missing ? missing : "the editor did not open");
-    return;
-  }
-  b.PaintFirst();
-  std::this_thread::sleep_for(std::chrono::milliseconds(4 * kTickMilliseconds));
-  b.host.Dispatch(effEditIdle);
-  b.host.Dispatch(effEditIdle);
+  if (!b.OpenAndPaint(state)) return;
+  b.Settle();
   for (auto _ : state) b.host.Dispatch(effEditIdle);
 }
 BENCHMARK(BM_IdleCallNothingDirty)->Unit(benchmark::kMicrosecond);

@@ -13,7 +13,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <mutex>
 #include <new>
 #include <thread>
@@ -25,9 +24,16 @@
 #include "graphics/x11/GraphicsX11.h"
 #include "plugin/Vexa.h"
 #include "raster/Bitmap.h"
+#include "tests/graphics/CountingHost.h"
+#include "tests/graphics/x11/HostErrorHandlers.h"
 #include "vst/EntryPoint.h"
 
 namespace {
+
+using threaded::CountingHostCallback;
+using threaded::gCountingHost;
+using threaded::StressSeconds;
+using x11test::ConnectToServer;
 
 constexpr int kWidth = 200, kHeight = 100;
 constexpr int kKnobSide = 40, kKnobFrames = 30, kKnobX = 20, kKnobY = 20;
@@ -35,31 +41,6 @@ constexpr int kMeterWidth = 40, kMeterHeight = 10, kMeterFrames = 8;
 constexpr int kBackgroundId = 9301, kKnobId = 9302, kMeterId = 9303;
 constexpr int kBlock = 256;
 constexpr double kDefaultSeconds = 1.0;
-
-// Host calls, counted under a lock: they arrive from both threads.
-struct CountingHost
-{
-  std::mutex lock;
-  int begins = 0, ends = 0, automates = 0;
-};
-CountingHost gHost;
-
-VstIntPtr HostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-  std::lock_guard<std::mutex> g(gHost.lock);
-  if (opcode == audioMasterBeginEdit) ++gHost.begins;
-  if (opcode == audioMasterEndEdit) ++gHost.ends;
-  if (opcode == audioMasterAutomate) ++gHost.automates;
-  if (opcode == audioMasterVersion) return 2400;
-  return 0;
-}
-
-double Seconds()
-{
-  const char* s = std::getenv("VEXA_STRESS_SECONDS");
-  const double v = s ? std::atof(s) : 0.0;
-  return v > 0.0 ? v : kDefaultSeconds;
-}
 
 template <class Paint>
 LICE_MemBitmap* MakeStrip(int w, int h, Paint paint)
@@ -97,22 +78,13 @@ void BuildEditor(Vexa& plug)
 
 IPlugVST* Create(audioMasterCallback host) { return new (std::nothrow) Vexa(host, BuildEditor); }
 
-Display* ConnectToServer()
-{
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    if (Display* d = XOpenDisplay(nullptr)) return d;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 TEST(EditorThreads, TheEditorIdlesPaintsAndTakesADragWhileAudioRuns)
 {
   Display* display = ConnectToServer();
   ASSERT_TRUE(display) << "this test needs an X display (DISPLAY)";
-  AEffect* e = MakeEffect(Create, HostCallback);
+  AEffect* e = MakeEffect(Create, CountingHostCallback);
   ASSERT_TRUE(e);
   auto dispatch = [e](VstInt32 op, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f) {
     return e->dispatcher(e, op, index, value, ptr, opt);
@@ -148,7 +120,7 @@ TEST(EditorThreads, TheEditorIdlesPaintsAndTakesADragWhileAudioRuns)
     }
   });
 
-  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(Seconds());
+  const auto end = std::chrono::steady_clock::now() + std::chrono::duration<double>(StressSeconds(kDefaultSeconds));
   const int x = kKnobX + kKnobSide / 2, y = kKnobY + kKnobSide / 2;
   int step = 0;
   XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
@@ -169,8 +141,8 @@ TEST(EditorThreads, TheEditorIdlesPaintsAndTakesADragWhileAudioRuns)
   for (int i = 0; i < 200; ++i) {
     dispatch(effEditIdle);
     {
-      std::lock_guard<std::mutex> g(gHost.lock);
-      if (gHost.ends > 0) break;
+      std::lock_guard<std::mutex> g(gCountingHost.lock);
+      if (gCountingHost.ends > 0) break;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
@@ -181,10 +153,10 @@ TEST(EditorThreads, TheEditorIdlesPaintsAndTakesADragWhileAudioRuns)
   // The window was painted from the ticks, the indicators among them.
   EXPECT_GT(editor->PresentCount(), 5);
   {
-    std::lock_guard<std::mutex> g(gHost.lock);
-    EXPECT_EQ(gHost.begins, 1);
-    EXPECT_EQ(gHost.ends, 1);
-    EXPECT_GT(gHost.automates, 0);
+    std::lock_guard<std::mutex> g(gCountingHost.lock);
+    EXPECT_EQ(gCountingHost.begins, 1);
+    EXPECT_EQ(gCountingHost.ends, 1);
+    EXPECT_GT(gCountingHost.automates, 0);
   }
   EXPECT_NEAR(e->getParameter(e, kParamMix), 20.0 / kKnobSide / 4.0, 1e-6);
   dispatch(effEditClose);

@@ -36,10 +36,16 @@
 #include "raster/Bitmap.h"
 #include "tests/Sanitized.h"
 #include "tools/HostedPlugin.h"
+#include "tests/graphics/x11/HostErrorHandlers.h"
 #include "tools/Snapshot.h"
 #include "vst/EntryPoint.h"
 
 namespace {
+
+using x11test::ConnectToServer;
+using x11test::CurrentErrorHandler;
+using x11test::gHostErrors;
+using x11test::HostErrorHandler;
 
 // The tests' editor: a background, two knobs, the sequence switch and the
 // two indicators, with film strips made in memory.
@@ -119,32 +125,6 @@ IPlugVST* CreateWithOwnEditor(audioMasterCallback host) { return new (std::nothr
 AEffect* EntryWithOwnEditor(audioMasterCallback host) { return MakeEffect(CreateWithOwnEditor, host); }
 
 AEffect* EntryWithEditor(audioMasterCallback host) { return MakeEffect(CreateWithEditor, host); }
-
-// The server may refuse a connection now and then while it catches up with
-// closed ones; a few tries, a few milliseconds apart.
-Display* ConnectToServer()
-{
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    if (Display* d = XOpenDisplay(nullptr)) return d;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return nullptr;
-}
-
-// Errors that reached the host's handler, from any connection.
-int gHostErrors = 0;
-int HostErrorHandler(Display*, XErrorEvent*)
-{
-  ++gHostErrors;
-  return 0;
-}
-
-XErrorHandler CurrentErrorHandler()
-{
-  const XErrorHandler h = XSetErrorHandler(nullptr);
-  XSetErrorHandler(h);
-  return h;
-}
 
 int OpenFileCount()
 {
@@ -233,8 +213,7 @@ protected:
     ASSERT_TRUE(display) << "these tests need an X display (DISPLAY)";
     int event, error, major, minor;
     ASSERT_TRUE(XTestQueryExtension(display, &event, &error, &major, &minor)) << "the X server lacks XTest";
-    gHostErrors = 0;
-    previousHandler = XSetErrorHandler(HostErrorHandler);
+    handlers.Install();
     ASSERT_TRUE(host.Attach(EntryWithEditor)) << host.Error();
     host.Open(44100.0, 512);
     parent = MakeParent(kEditorWidth, kEditorHeight);
@@ -248,7 +227,7 @@ protected:
     if (display) {
       for (Window w : parents) XDestroyWindow(display, w);
       XSync(display, False);
-      XSetErrorHandler(previousHandler);
+      handlers.Restore();
       XCloseDisplay(display);
     }
   }
@@ -368,7 +347,7 @@ protected:
   }
 
   Display* display = nullptr;
-  XErrorHandler previousHandler = nullptr;
+  x11test::HostErrorHandlers handlers;
   HostedPlugin host;
   Window parent = 0;
   std::vector<Window> parents;

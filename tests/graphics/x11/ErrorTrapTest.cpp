@@ -5,58 +5,25 @@
 #include <X11/Xlib.h>
 #include <sys/socket.h>
 
-#include <chrono>
-#include <thread>
-
 #include "graphics/x11/ErrorTrapX11.h"
+#include "tests/graphics/x11/HostErrorHandlers.h"
 
 namespace {
 
-// The server may refuse a connection now and then while it catches up with
-// closed ones; a few tries, a few milliseconds apart.
-Display* ConnectToServer()
-{
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    if (Display* d = XOpenDisplay(nullptr)) return d;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return nullptr;
-}
+using x11test::ConnectToServer;
+using x11test::CurrentErrorHandler;
+using x11test::CurrentIOErrorHandler;
+using x11test::gHostErrors;
+using x11test::gHostIOErrors;
+using x11test::HostErrorHandler;
+using x11test::HostIOErrorHandler;
 
-int gHostErrors = 0;
-int gHostIOErrors = 0;
 int gOtherErrors = 0;
-
-int HostHandler(Display*, XErrorEvent*)
-{
-  ++gHostErrors;
-  return 0;
-}
-
-int HostIOHandler(Display*)
-{
-  ++gHostIOErrors;
-  return 0;
-}
 
 int OtherHandler(Display*, XErrorEvent*)
 {
   ++gOtherErrors;
   return 0;
-}
-
-XErrorHandler CurrentHandler()
-{
-  const XErrorHandler h = XSetErrorHandler(nullptr);
-  XSetErrorHandler(h);
-  return h;
-}
-
-XIOErrorHandler CurrentIOHandler()
-{
-  const XIOErrorHandler h = XSetIOErrorHandler(nullptr);
-  XSetIOErrorHandler(h);
-  return h;
 }
 
 // A request that fails: mapping a window id that does not exist.
@@ -74,22 +41,19 @@ protected:
     host = ConnectToServer();
     ours = ConnectToServer();
     ASSERT_TRUE(host && ours) << "these tests need an X display (DISPLAY)";
-    gHostErrors = gHostIOErrors = gOtherErrors = 0;
-    previous = XSetErrorHandler(HostHandler);
-    previousIO = XSetIOErrorHandler(HostIOHandler);
+    gOtherErrors = 0;
+    handlers.Install();
   }
   void TearDown() override
   {
-    XSetErrorHandler(previous);
-    XSetIOErrorHandler(previousIO);
+    handlers.Restore();
     if (ours) XCloseDisplay(ours);
     if (host) XCloseDisplay(host);
   }
 
   Display* host = nullptr;
   Display* ours = nullptr;
-  XErrorHandler previous = nullptr;
-  XIOErrorHandler previousIO = nullptr;
+  x11test::HostErrorHandlers handlers;
 };
 
 }  // namespace
@@ -104,8 +68,8 @@ TEST_F(ErrorTrap, KeepsTheConnectionsErrorsAndPutsTheHostsHandlersBack)
     EXPECT_TRUE(trap.SawMissingWindow());
   }
   EXPECT_EQ(gHostErrors, 0);
-  EXPECT_EQ(CurrentHandler(), HostHandler);
-  EXPECT_EQ(CurrentIOHandler(), HostIOHandler);
+  EXPECT_EQ(CurrentErrorHandler(), HostErrorHandler);
+  EXPECT_EQ(CurrentIOErrorHandler(), HostIOErrorHandler);
   // Outside a trap the error is the host's again.
   FailingRequest(ours);
   EXPECT_EQ(gHostErrors, 1);
@@ -135,7 +99,7 @@ TEST_F(ErrorTrap, NestedTrapsEachKeepTheirOwnAndUnwindToTheHost)
     EXPECT_EQ(outer.ErrorCount(), 1);
   }
   EXPECT_EQ(gHostErrors, 1);
-  EXPECT_EQ(CurrentHandler(), HostHandler);
+  EXPECT_EQ(CurrentErrorHandler(), HostErrorHandler);
   XCloseDisplay(second);
 }
 
@@ -145,7 +109,7 @@ TEST_F(ErrorTrap, LeavesAHandlerInstalledMeanwhileInPlace)
     X11ErrorTrap trap(ours);
     XSetErrorHandler(OtherHandler);
   }
-  EXPECT_EQ(CurrentHandler(), OtherHandler);
+  EXPECT_EQ(CurrentErrorHandler(), OtherHandler);
 }
 
 TEST_F(ErrorTrap, ALostConnectionIsRecordedAndTheProcessGoesOn)
@@ -160,7 +124,7 @@ TEST_F(ErrorTrap, ALostConnectionIsRecordedAndTheProcessGoesOn)
   }
   EXPECT_TRUE(lost);
   EXPECT_EQ(gHostIOErrors, 0);
-  EXPECT_EQ(CurrentIOHandler(), HostIOHandler);
+  EXPECT_EQ(CurrentIOErrorHandler(), HostIOErrorHandler);
   {
     X11ErrorTrap trap(ours);
     XCloseDisplay(ours);
