@@ -15,9 +15,23 @@ public:
   // (Re)creates the drawing surface. Instance lock held.
   virtual void CreateBackBuffer() = 0;
   // Creates the native window inside parent; returns it, or null when this
-  // platform or the window system cannot give one. UI thread.
+  // platform or the window system cannot give one. UI thread, instance lock
+  // held.
   virtual void* OpenEditor(void* parent) = 0;
   virtual void CloseEditor() = 0;
+  // Opening and closing in steps, so that the audio thread, which waits on
+  // the same instance lock, never waits for the window system: an adapter
+  // calls PrepareOpen(parent) just before it takes the lock for
+  // OpenEditor(parent), and FinishClose() just after it releases the lock
+  // that it held for OpenEditor or CloseEditor. A window layer does there
+  // what waits on the window system (connecting, round trips): OpenEditor
+  // then takes over the window prepared for the same parent (and does it
+  // all itself when none was prepared), and CloseEditor only lets the
+  // window go; what was let go stays on screen until the next FinishClose,
+  // PrepareOpen or the destructor. Layers that do everything under the
+  // lock leave both empty. UI thread, without the instance lock.
+  virtual void PrepareOpen(void*) {}
+  virtual void FinishClose() {}
   // The host's idle call for an open editor, where the window layer has no
   // timer of its own. UI thread, without the instance lock.
   virtual void IdleEditor() {}

@@ -368,10 +368,42 @@ VstIntPtr OnGetSpeakerArrangement(IPlugVST& plug, VstInt32, VstIntPtr value, voi
   return 1;
 }
 
+// The editor's window-system work that waits (connecting, round trips) runs
+// before and after the locked handlers of effEditOpen and effEditClose,
+// without the instance lock, so that the audio thread never waits for it.
+// The finishing step follows an open too: a second effEditOpen without a
+// close between (some hosts send it) lets the first window go.
+void PrepareEditorOpen(IPlugVST& plug, void* ptr)
+{
+  IEditorLink* editor = plug.Editor();
+  if (editor && IPlugVST::PlatformHasEditorWindow()) editor->PrepareOpen(ptr);
+}
+
+void FinishEditorClose(IPlugVST& plug, void*)
+{
+  if (IEditorLink* editor = plug.Editor()) editor->FinishClose();
+}
+
 struct OpcodeEntry
 {
   VstInt32 opcode;
   OpcodeHandler handler;
+};
+
+typedef void (*UnlockedStep)(IPlugVST& plug, void* ptr);
+
+// Steps an opcode runs without the instance lock, before and after its
+// handler (either may be null).
+struct UnlockedSteps
+{
+  VstInt32 opcode;
+  UnlockedStep before;
+  UnlockedStep after;
+};
+
+const UnlockedSteps kUnlockedSteps[] = {
+  {effEditOpen, PrepareEditorOpen, FinishEditorClose},
+  {effEditClose, nullptr, FinishEditorClose},
 };
 
 // Every opcode the instance answers; all others answer 0. effClose is handled
@@ -422,6 +454,14 @@ OpcodeHandler HandlerFor(VstInt32 opcode)
   return nullptr;
 }
 
+const UnlockedSteps* UnlockedStepsFor(VstInt32 opcode)
+{
+  for (const UnlockedSteps& s : kUnlockedSteps) {
+    if (s.opcode == opcode) return &s;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 VstIntPtr IPlugVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
@@ -436,6 +476,8 @@ VstIntPtr IPlugVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 ind
     if (IEditorLink* editor = plug->Editor()) editor->IdleEditor();
     return 0;
   }
+  const UnlockedSteps* unlocked = UnlockedStepsFor(opcode);
+  if (unlocked && unlocked->before) unlocked->before(*plug, ptr);
   plug->Lock().Enter();
   if (opcode == effClose) {
     plug->Lock().Leave();
@@ -445,5 +487,6 @@ VstIntPtr IPlugVST::VSTDispatcher(AEffect* effect, VstInt32 opcode, VstInt32 ind
   const OpcodeHandler handler = HandlerFor(opcode);
   const VstIntPtr result = handler ? handler(*plug, index, value, ptr, opt) : 0;
   plug->Lock().Leave();
+  if (unlocked && unlocked->after) unlocked->after(*plug, ptr);
   return result;
 }

@@ -145,6 +145,38 @@ void DestroySession(X11Session* s)
   delete s;
 }
 
+// A new session: a connection of its own and the window made and mapped in
+// parent at (x, y), confirmed by one round trip. Null when no display can be
+// opened, the parent does not exist or its screen has no usable visual.
+X11Session* MakeSession(Window parent, int x, int y, int width, int height, bool hover)
+{
+  if (!parent || width < 1 || height < 1) return nullptr;
+  Display* display = Connect();
+  if (!display) return nullptr;
+  X11Session* s = new (std::nothrow) X11Session;
+  if (!s) {
+    XCloseDisplay(display);
+    return nullptr;
+  }
+  s->display = display;
+  KeepProcessOnConnectionLoss(display, &s->lost);
+  bool ok;
+  {
+    X11ErrorTrap trap(display);
+    ok = CreateWindowIn(*s, parent, x, y, width, height, hover);
+    // One round trip, so that a parent destroyed meanwhile shows here.
+    XSync(display, False);
+    ok = ok && trap.ErrorCount() == 0 && !s->lost;
+  }
+  if (!ok) {
+    DestroySession(s);
+    return nullptr;
+  }
+  return s;
+}
+
+Window WindowId(void* window) { return static_cast<Window>(reinterpret_cast<uintptr_t>(window)); }
+
 // An image header over data of the session's layout (no allocation; the
 // pixels stay the caller's).
 bool InitImage(const X11Session& s, XImage* image, char* data, int width, int height, int bytesPerLine)
@@ -207,7 +239,12 @@ IGraphicsX11::IGraphicsX11(IPlugBase* plug, int width, int height, int frameRate
 {
 }
 
-IGraphicsX11::~IGraphicsX11() { CloseWindow(false); }
+IGraphicsX11::~IGraphicsX11()
+{
+  CloseWindow(false);
+  FinishClose();
+  DiscardPrepared();
+}
 
 const char* IGraphicsX11::BackendName() { return "X11"; }
 
@@ -221,6 +258,20 @@ int IGraphicsX11::ConnectionFd() const { return mSession ? ConnectionNumber(mSes
 
 bool IGraphicsX11::ConnectionLost() const { return mSession && mSession->lost; }
 
+void IGraphicsX11::PrepareOpen(void* parentWindow)
+{
+  DiscardPrepared();
+  FinishClose();
+  int x = 0, y = 0;
+  if (mSession) {
+    x = mSession->x;
+    y = mSession->y;
+  }
+  mPrepared = MakeSession(WindowId(parentWindow), x, y, Width(), Height(), HoverTracking());
+  mPreparedParent = parentWindow;
+  mHasPrepared = true;
+}
+
 void* IGraphicsX11::OpenEditor(void* parentWindow)
 {
   int x = 0, y = 0;
@@ -229,29 +280,16 @@ void* IGraphicsX11::OpenEditor(void* parentWindow)
     y = mSession->y;
     CloseWindow(true);
   }
-  const Window parent = static_cast<Window>(reinterpret_cast<uintptr_t>(parentWindow));
-  if (!parent || Width() < 1 || Height() < 1) return nullptr;
-  Display* display = Connect();
-  if (!display) return nullptr;
-  X11Session* s = new (std::nothrow) X11Session;
-  if (!s) {
-    XCloseDisplay(display);
-    return nullptr;
+  X11Session* s;
+  if (mHasPrepared && mPreparedParent == parentWindow) {
+    s = mPrepared;
+    mPrepared = nullptr;
+    mHasPrepared = false;
+  } else {
+    DiscardPrepared();
+    s = MakeSession(WindowId(parentWindow), x, y, Width(), Height(), HoverTracking());
   }
-  s->display = display;
-  KeepProcessOnConnectionLoss(display, &s->lost);
-  bool ok;
-  {
-    X11ErrorTrap trap(display);
-    ok = CreateWindowIn(*s, parent, x, y, Width(), Height(), HoverTracking());
-    // One round trip, so that a parent destroyed meanwhile shows here.
-    XSync(display, False);
-    ok = ok && trap.ErrorCount() == 0 && !s->lost;
-  }
-  if (!ok) {
-    DestroySession(s);
-    return nullptr;
-  }
+  if (!s) return nullptr;
   mSession = s;
   mClicks.Reset();
   mNextTick = 0;
@@ -261,6 +299,21 @@ void* IGraphicsX11::OpenEditor(void* parentWindow)
 }
 
 void IGraphicsX11::CloseEditor() { CloseWindow(true); }
+
+void IGraphicsX11::FinishClose()
+{
+  X11Session* s = mLetGo;
+  mLetGo = nullptr;
+  if (s) DestroySession(s);
+}
+
+void IGraphicsX11::DiscardPrepared()
+{
+  X11Session* s = mPrepared;
+  mPrepared = nullptr;
+  mHasPrepared = false;
+  if (s) DestroySession(s);
+}
 
 void IGraphicsX11::CloseWindow(bool endGesture)
 {
@@ -274,7 +327,10 @@ void IGraphicsX11::CloseWindow(bool endGesture)
   mCursorHidden = false;
   ReleasePointer();
   mClicks.Reset();
-  DestroySession(s);
+  // At most one window waits for FinishClose; an older one (a caller that
+  // never finishes) goes now.
+  FinishClose();
+  mLetGo = s;
 }
 
 bool IGraphicsX11::Present(const IArea& area)

@@ -9,17 +9,20 @@ struct X11Session;
 union _XEvent;
 
 // One editor's X11 window layer. Made by MakeEditorWindow; the core owns it
-// once attached and destroys it through the virtual destructor. While open
-// it owns a display connection of its own and everything made on it (the
-// window, its colormap, graphics context and cursor); CloseEditor and the
-// destructor release them all.
+// once attached and destroys it through the virtual destructor. Each window
+// comes with a display connection of its own and everything made on it (the
+// window, its colormap, graphics context and cursor). The editor owns the
+// open window, one prepared by PrepareOpen and not yet taken over, and one
+// that CloseEditor let go; FinishClose and the destructor release them.
 //
 // Threads: the host's UI thread only. OpenEditor and CloseEditor come from
-// the dispatcher with the instance lock held; IdleEditor comes from
-// effEditIdle without it, so waiting on the X server never stalls the audio
-// thread. Of the idle work only parameter changes (SetEditorParam) take the
-// instance lock. X errors on the connection are trapped per call and never
-// reach the host's handlers.
+// the dispatcher with the instance lock held and do not wait on the X
+// server when PrepareOpen and FinishClose ran around them, as the adapter
+// runs them, without the lock; IdleEditor comes from effEditIdle without
+// it. So waiting on the X server never stalls the audio thread. Of the idle
+// work only parameter changes (SetEditorParam) take the instance lock. X
+// errors on the connection are trapped per call and never reach the host's
+// handlers.
 class IGraphicsX11 : public IGraphics
 {
 public:
@@ -32,13 +35,21 @@ public:
   void SetEditorSize(int width, int height) override;
   const char* BackendName() override;
   // parentWindow is the host's X window id. Opens a display connection,
-  // creates and maps the child window; null when no display can be opened,
-  // the parent does not exist or its screen has no usable visual. A second
-  // open closes the first window and reuses its place.
+  // creates and maps the child window (at the open window's place, if one
+  // is open) and makes one round trip; OpenEditor for the same parent takes
+  // it over. Without the instance lock.
+  void PrepareOpen(void* parentWindow) override;
+  // The window PrepareOpen made for this parent, else one made here the
+  // same way; null when no display can be opened, the parent does not exist
+  // or its screen has no usable visual. A second open lets the first window
+  // go and reuses its place.
   void* OpenEditor(void* parentWindow) override;
-  // Ends a gesture still in progress, destroys the window and closes the
-  // connection. Also after the host destroyed the parent first.
+  // Ends a gesture still in progress and lets the window go. Also after the
+  // host destroyed the parent first.
   void CloseEditor() override;
+  // Destroys the window let go and closes its connection. Without the
+  // instance lock.
+  void FinishClose() override;
   // The window id while the window exists, else null.
   void* NativeWindow() override;
   // Hides the pointer over the window (and during a drag) and remembers
@@ -63,6 +74,7 @@ protected:
 
 private:
   void CloseWindow(bool endGesture);
+  void DiscardPrepared();
   void HandleEvent(_XEvent& event, IArea* exposed, bool* anyExposed);
   void OnButtonPress(_XEvent& event);
   void OnButtonRelease(_XEvent& event);
@@ -73,6 +85,12 @@ private:
   bool TickDue();
 
   X11Session* mSession = nullptr;
+  // What PrepareOpen made for mPreparedParent (null when it failed), while
+  // mHasPrepared says no open has taken it yet.
+  X11Session* mPrepared = nullptr;
+  void* mPreparedParent = nullptr;
+  bool mHasPrepared = false;
+  X11Session* mLetGo = nullptr;  // let go by CloseEditor, awaiting FinishClose
   DoubleClickDetector mClicks;
   long long mNextTick = 0;  // milliseconds on the monotonic clock
   long mPresents = 0;

@@ -1,10 +1,10 @@
 // The X11 editor window and the audio thread together: one thread processes
 // audio and automates a parameter, as hosts do, while the UI thread drives
 // the open editor with idle calls (events, ticks, painting) and the X server
-// delivers a knob drag. Built with ThreadSanitizer (the tsan preset) it shows
-// that the window layer's idle work, which runs without the instance lock,
-// shares no unguarded data with processing; in every build it checks that
-// what crossed arrived.
+// delivers a knob drag; and the window made while an audio block holds the
+// instance lock. Built with ThreadSanitizer (the tsan preset) it shows that
+// the window layer's work outside the instance lock shares no unguarded data
+// with processing; in every build it checks that what crossed arrived.
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <new>
@@ -78,6 +79,19 @@ void BuildEditor(Vexa& plug)
 
 IPlugVST* Create(audioMasterCallback host) { return new (std::nothrow) Vexa(host, BuildEditor); }
 
+// A shown top-level window of the editor's size at the origin, for the
+// editor to open in.
+Window MakeParent(Display* display)
+{
+  XSetWindowAttributes a = {};
+  a.override_redirect = True;
+  const Window parent = XCreateWindow(display, DefaultRootWindow(display), 0, 0, kWidth, kHeight, 0, CopyFromParent,
+                                      InputOutput, CopyFromParent, CWOverrideRedirect, &a);
+  XMapRaised(display, parent);
+  XSync(display, False);
+  return parent;
+}
+
 }  // namespace
 
 TEST(EditorThreads, TheEditorIdlesPaintsAndTakesADragWhileAudioRuns)
@@ -95,12 +109,7 @@ TEST(EditorThreads, TheEditorIdlesPaintsAndTakesADragWhileAudioRuns)
   dispatch(effMainsChanged, 0, 1);
   e->setParameter(e, kParamIntensity, 1.0f);
 
-  XSetWindowAttributes a = {};
-  a.override_redirect = True;
-  const Window parent = XCreateWindow(display, DefaultRootWindow(display), 0, 0, kWidth, kHeight, 0, CopyFromParent,
-                                      InputOutput, CopyFromParent, CWOverrideRedirect, &a);
-  XMapRaised(display, parent);
-  XSync(display, False);
+  const Window parent = MakeParent(display);
   ASSERT_EQ(dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))), 1);
   IGraphicsX11* editor = dynamic_cast<IGraphicsX11*>(IPlugVST::FromEffect(e)->Editor());
   ASSERT_TRUE(editor);
@@ -162,6 +171,73 @@ TEST(EditorThreads, TheEditorIdlesPaintsAndTakesADragWhileAudioRuns)
   dispatch(effEditClose);
   dispatch(effMainsChanged, 0, 0);
   dispatch(effClose);
+  XDestroyWindow(display, parent);
+  XCloseDisplay(display);
+}
+
+// The audio thread holds the instance lock through a long block while the
+// host opens the editor: the connection is made and the window created and
+// shown meanwhile, and only taking it over waits for the block.
+TEST(EditorThreads, TheWindowIsMadeWhileAnAudioBlockHoldsTheLock)
+{
+  Display* display = ConnectToServer();
+  ASSERT_TRUE(display) << "this test needs an X display (DISPLAY)";
+  AEffect* e = MakeEffect(Create, CountingHostCallback);
+  ASSERT_TRUE(e);
+  e->dispatcher(e, effOpen, 0, 0, nullptr, 0.0f);
+  const Window parent = MakeParent(display);
+  auto children = [&] {
+    Window root, up, *list = nullptr;
+    unsigned int count = 0;
+    XSync(display, False);
+    if (!XQueryTree(display, parent, &root, &up, &list, &count)) return std::vector<Window>{};
+    std::vector<Window> out(list, list + count);
+    if (list) XFree(list);
+    return out;
+  };
+
+  std::mutex m;
+  std::condition_variable cv;
+  bool held = false, release = false;
+  std::thread audio([&] {
+    ILockGuard lock(IPlugVST::FromEffect(e)->Lock());
+    std::unique_lock<std::mutex> g(m);
+    held = true;
+    cv.notify_all();
+    cv.wait(g, [&] { return release; });
+  });
+  {
+    std::unique_lock<std::mutex> g(m);
+    cv.wait(g, [&] { return held; });
+  }
+  std::atomic<VstIntPtr> opened{-1};
+  std::thread ui([&] {
+    opened.store(e->dispatcher(e, effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent)), 0.0f));
+  });
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (children().size() != 1 && std::chrono::steady_clock::now() < end) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  const bool madeWhileHeld = children().size() == 1;
+  const bool openWaited = opened.load() == -1;
+  {
+    std::lock_guard<std::mutex> g(m);
+    release = true;
+  }
+  cv.notify_all();
+  audio.join();
+  ui.join();
+
+  EXPECT_TRUE(madeWhileHeld);
+  EXPECT_TRUE(openWaited) << "taking the window over waits for the block";
+  ASSERT_EQ(opened.load(), 1);
+  IGraphicsX11* editor = dynamic_cast<IGraphicsX11*>(IPlugVST::FromEffect(e)->Editor());
+  ASSERT_TRUE(editor);
+  EXPECT_EQ(children(), std::vector<Window>{static_cast<Window>(reinterpret_cast<uintptr_t>(editor->NativeWindow()))});
+  // Closing lets the window go, and it is gone when the call returns.
+  e->dispatcher(e, effEditClose, 0, 0, nullptr, 0.0f);
+  EXPECT_TRUE(children().empty());
+  e->dispatcher(e, effClose, 0, 0, nullptr, 0.0f);
   XDestroyWindow(display, parent);
   XCloseDisplay(display);
 }
