@@ -48,6 +48,19 @@ SETTINGS = [("defaults_typical", "default settings, typical signal"),
             ("defaults_hot", "default settings, loud signal"),
             ("busy_hot", "busy settings, loud signal")]
 
+# The audio-stall benchmark's run names (one timed iteration each), and
+# (key, run, what the UI thread does, details of its two alternating
+# operations) of its rows.
+STALL_RUN = "AudioStall/{}/iterations:1/real_time"
+STALLS = [
+    ("editor_open_close", "EditorOpenClose", "opens and closes the editor (every 20 ms)",
+     (us("open_stall_median_us", "open"), us("close_stall_median_us", "close"))),
+    ("editor_idle", "EditorIdle", "idles the open editor (every 10 ms)", ()),
+    ("state", "StateSaveRestore", "saves and restores the bank (every 10 ms)",
+     (us("save_stall_median_us", "save"), us("restore_stall_median_us", "restore"))),
+    ("parameters", "ParameterSets", "sets parameters (every 0.5 ms)", ()),
+]
+
 MEASURES = (
     [Measure("speedup." + s, "Effect against the plain transcription, " + text,
              "SideBySide/" + s, "speedup", "{:.2f}×",
@@ -74,6 +87,19 @@ MEASURES = (
                 (us("redraw_us", "paint"), us("memcpy_us", "copy"))),
         Measure("tick_share", "Typical tick (both indicators changed), share of the 40 ms between ticks",
                 "TypicalTick", "share_of_40ms", "{:.3%}", (cpu_us("per tick"),)),
+        Measure("stall.nothing", "Audio block of 64 frames at 96 kHz, the UI thread doing nothing (one run)",
+                STALL_RUN.format("Nothing"), "block_median_us", "{:.1f} µs",
+                (us("block_p90_us", "90th percentile"),)),
+    ]
+    + [Measure("stall." + key, "Audio stall (longest block started during it) while the UI thread " + text,
+               STALL_RUN.format(run), "stall_median_us", "{:.1f} µs",
+               (us("stall_p90_us", "90th percentile"), ("stalled_ops", 1.0, "{:.0f}", "operations met a block"))
+               + parts)
+       for key, run, text, parts in STALLS]
+    + [
+        Measure("editor_stall_per_block", "Audio stall while the UI thread opens and closes the editor, in blocks",
+                STALL_RUN.format("EditorOpenClose"), "stall_per_block", "{:.2f}×",
+                (us("block_median_us", "block"),)),
         Measure("png_per_simplified", "Decoding the twelve editor images against libpng's simplified reader",
                 "BM_DecodeEditorImages", "ratio", "{:.2f}×",
                 (ms("ours_us", "ours"), ms("simplified_us", "simplified"))),
