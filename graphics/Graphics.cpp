@@ -106,11 +106,7 @@ const char* IGraphics::BackendName() { return ""; }
 
 int IGraphics::ShowMessage(const char*, const char*, int) { return 0; }
 
-int IGraphics::IdlePeriodMilliseconds() const
-{
-  constexpr int kMillisecondsPerSecond = 1000;
-  return kMillisecondsPerSecond / (FrameRate() > 0 ? FrameRate() : 1);
-}
+int IGraphics::IdlePeriodMilliseconds() const { return TickMilliseconds(); }
 
 PopupMenuSpec* IGraphics::RunPopupMenu(PopupMenuSpec*, const IArea&) { return nullptr; }
 

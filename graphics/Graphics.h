@@ -87,7 +87,7 @@ public:
   int Width() const override { return mWidth; }
   int Height() const override { return mHeight; }
   int ControlCount() const override { return mControls.Count(); }
-  // One tick period: a second divided by the frame rate.
+  // One tick period (TickMilliseconds).
   int IdlePeriodMilliseconds() const override;
   // Audio thread, instance lock held, no editor lock.
   void TakePlugValueAt(int controlIndex, double value) override;

@@ -26,9 +26,10 @@ bench_dir=$VEXA_ROOT/build/linux/bench
 vexa_build linux >&2 || exit 1
 
 out=$(mktemp -d)
-# The audio-stall benchmark opens editor windows.
-vexa_start_display
-trap 'rm -rf "$out"; vexa_stop_display' EXIT
+# The audio-stall benchmark opens editor windows: a virtual display unless
+# one works already, ended at exit if this script started it.
+vexa_start_display >&2 || exit 1
+trap 'rm -rf "$out"; [ -z "${VEXA_XVFB_PID:-}" ] || vexa_stop_display' EXIT
 
 # run PROGRAM FILTER [REPETITIONS]: one benchmark program, its results as
 # JSON in $out.

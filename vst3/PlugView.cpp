@@ -54,11 +54,17 @@ tresult VST3_CALL Vst3PlugView::attached(void* parent, FIDString type)
   if (!parent || isPlatformTypeSupported(type) != kResultOk) return kInvalidArgument;
   if (mOpen) return kResultFalse;
   IEditorLink* editor = mPlug->Editor();
+  // What waits on the window system runs outside the instance lock, so the
+  // audio thread never waits for it.
+  editor->PrepareOpen(parent);
+  bool opened;
   {
     ILockGuard guard(mPlug->Lock());
-    if (!editor->OpenEditor(parent)) return kResultFalse;
-    mPlug->EditorOpened();
+    opened = editor->OpenEditor(parent) != nullptr;
+    if (opened) mPlug->EditorOpened();
   }
+  editor->FinishClose();
+  if (!opened) return kResultFalse;
   mOpen = true;
   mLoop = HookEditorWork(mFrame, this, this, editor->EventDescriptor(), editor->IdlePeriodMilliseconds());
   return kResultOk;
@@ -69,9 +75,12 @@ tresult VST3_CALL Vst3PlugView::removed()
   if (!mOpen) return kResultFalse;
   UnhookEditorWork(mLoop, this, this);
   mLoop = nullptr;
-  ILockGuard guard(mPlug->Lock());
-  mPlug->EditorClosing();
-  mPlug->Editor()->CloseEditor();
+  {
+    ILockGuard guard(mPlug->Lock());
+    mPlug->EditorClosing();
+    mPlug->Editor()->CloseEditor();
+  }
+  mPlug->Editor()->FinishClose();
   mOpen = false;
   return kResultOk;
 }

@@ -80,21 +80,32 @@ public:
     AttachOutputBuffers(outputs, frames);
     ProcessBlock(InputPointers(), OutputPointers(), frames);
   }
+  // The editor's window opened and closed in its steps: the unlocked ones
+  // around the locked one, as every adapter runs them.
   void* OpenEditor(void* parent)
   {
-    ILockGuard guard(Lock());
     IEditorLink* editor = Editor();
-    void* window = editor ? editor->OpenEditor(parent) : nullptr;
-    if (window) EditorOpened();
+    if (!editor) return nullptr;
+    editor->PrepareOpen(parent);
+    void* window;
+    {
+      ILockGuard guard(Lock());
+      window = editor->OpenEditor(parent);
+      if (window) EditorOpened();
+    }
+    editor->FinishClose();
     return window;
   }
   void CloseEditor()
   {
-    ILockGuard guard(Lock());
-    if (IEditorLink* editor = Editor()) {
+    IEditorLink* editor = Editor();
+    if (!editor) return;
+    {
+      ILockGuard guard(Lock());
       EditorClosing();
       editor->CloseEditor();
     }
+    editor->FinishClose();
   }
 
   static constexpr int kTestBlockSize = 512;
