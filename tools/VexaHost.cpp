@@ -11,6 +11,7 @@
 #include "base/TextNumber.h"
 #include "tools/AudioFile.h"
 #include "tools/FileBytes.h"
+#include "tools/HostPresets.h"
 #include "tools/HostedPlugin.h"
 #include "tools/Lifecycle.h"
 #include "tools/Snapshot.h"
@@ -25,8 +26,9 @@ int Usage()
                "usage:\n"
                "  vexa-host info PLUGIN\n"
                "  vexa-host render PLUGIN IN OUT [--set NAME=VALUE ...] [--block N] [--rate R]\n"
-               "                   [--double] [--state FILE] [--out-format CONTAINER[:SAMPLE]] [--verbose]\n"
-               "  vexa-host state save PLUGIN FILE [--program] [--set NAME=VALUE ...]\n"
+               "                   [--double] [--state FILE] [--preset FILE.fxp|FILE.fxb]\n"
+               "                   [--out-format CONTAINER[:SAMPLE]] [--verbose]\n"
+               "  vexa-host state save PLUGIN FILE [--program] [--set NAME=VALUE ...] [--name NAME]\n"
                "  vexa-host state load PLUGIN FILE [--program]\n"
                "  vexa-host snapshot PLUGIN OUT.png\n"
                "  vexa-host validate PLUGIN [--strictness 1..10] [--group NAME] [--seed N]\n"
@@ -115,6 +117,15 @@ bool LoadState(HostedPlugin& host, const std::string& path, bool program = false
   return r == 1;
 }
 
+// Loads a preset file (.fxp or .fxb) as hosts do from their preset menus.
+bool LoadPreset(HostedPlugin& host, const std::string& path)
+{
+  std::string error;
+  if (LoadPresetFile(host, path, error)) return true;
+  std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
+  return false;
+}
+
 // Applies NAME=VALUE settings through the plug-in's text-to-value path.
 bool ApplySettings(HostedPlugin& host, const std::vector<std::string>& sets)
 {
@@ -138,12 +149,15 @@ int State(int argc, char** argv)
   const char* path = argv[3];
   const char* file = argv[4];
   std::vector<std::string> sets;
+  std::string programName;
   bool program = false;
   for (int i = 5; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--program")) {
       program = true;
     } else if (!std::strcmp(argv[i], "--set") && i + 1 < argc && !std::strcmp(mode, "save")) {
       sets.push_back(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--name") && i + 1 < argc && !std::strcmp(mode, "save")) {
+      programName = argv[++i];
     } else {
       return Usage();
     }
@@ -151,8 +165,21 @@ int State(int argc, char** argv)
   HostedPlugin host;
   if (!LoadPlugin(host, path)) return 1;
   host.Open(44100.0, 1024);
+  // Preset files (.fxp, .fxb) hold what hosts save; other files the chunk.
+  PresetKind presetKind;
+  const bool presetFile = PresetKindOfPath(file, presetKind);
   if (!std::strcmp(mode, "save")) {
     if (!ApplySettings(host, sets)) return 2;
+    if (!programName.empty()) NameCurrentProgram(host, programName);
+    if (presetFile) {
+      std::string error;
+      if (!SavePresetFile(host, file, error)) {
+        std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
+        return 1;
+      }
+      std::printf("saved %s\n", file);
+      return 0;
+    }
     void* data = nullptr;
     const VstIntPtr size = host.Dispatch(effGetChunk, program ? 1 : 0, 0, &data);
     if (size <= 0 || !data) {
@@ -167,7 +194,7 @@ int State(int argc, char** argv)
     return 0;
   }
   if (!std::strcmp(mode, "load")) {
-    if (!LoadState(host, file, program)) return 1;
+    if (presetFile ? !LoadPreset(host, file) : !LoadState(host, file, program)) return 1;
     for (int i = 0; i < host.Effect()->numParams; ++i) {
       std::printf("  %2d  %-12s %10s %s\n", i, host.ParamName(i).c_str(), host.ParamDisplay(i).c_str(),
                   host.ParamLabel(i).c_str());
@@ -195,7 +222,7 @@ int Render(int argc, char** argv)
   int block = 512;
   double rate = 0.0;
   bool useDouble = false;
-  std::string statePath;
+  std::string statePath, presetPath;
   AudioFormat outFormat;
   bool outFormatGiven = false;
   std::string error;
@@ -212,6 +239,8 @@ int Render(int argc, char** argv)
       useDouble = true;
     } else if (a == "--state" && i + 1 < argc) {
       statePath = argv[++i];
+    } else if (a == "--preset" && i + 1 < argc) {
+      presetPath = argv[++i];
     } else if (a == "--out-format" && i + 1 < argc) {
       if (!ParseAudioFormat(argv[++i], outFormat, error)) {
         std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
@@ -237,6 +266,7 @@ int Render(int argc, char** argv)
   if (!LoadPlugin(host, plugin)) return 1;
   host.Open(rate, block);
   if (!statePath.empty() && !LoadState(host, statePath)) return 1;
+  if (!presetPath.empty() && !LoadPreset(host, presetPath)) return 1;
   if (!ApplySettings(host, sets)) return 2;
 
   AEffect* e = host.Effect();

@@ -1,0 +1,246 @@
+#include "tools/HostPresets.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+
+#include "tools/FileBytes.h"
+
+namespace {
+
+// Host-side buffer for a program name, larger than any plug-in should fill.
+constexpr int kProgramNameBufferBytes = 256;
+// effGetChunk's and effSetChunk's index: 0 the bank, 1 the current program.
+constexpr VstInt32 kChunkOfBank = 0;
+constexpr VstInt32 kChunkOfProgram = 1;
+// Format versions hosts write: 1 for programs, 2 (with the current program)
+// for banks.
+constexpr int32_t kProgramFormatVersion = 1;
+constexpr int32_t kBankFormatVersion = 2;
+
+bool KeepsChunks(const AEffect* e) { return (e->flags & effFlagsProgramChunks) != 0; }
+
+std::string FourCharacters(int32_t id)
+{
+  std::string s;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const char c = static_cast<char>((static_cast<uint32_t>(id) >> shift) & 0xFF);
+    s += std::isprint(static_cast<unsigned char>(c)) ? c : '?';
+  }
+  return s;
+}
+
+// The current program's name and values as they are now.
+PresetProgram CaptureCurrentProgram(HostedPlugin& host)
+{
+  AEffect* e = host.Effect();
+  char name[kProgramNameBufferBytes] = {};
+  host.Dispatch(effGetProgramName, 0, 0, name);
+  name[kProgramNameBufferBytes - 1] = 0;
+  PresetProgram p;
+  p.name = name;
+  for (int i = 0; i < e->numParams; ++i) p.values.push_back(e->getParameter(e, i));
+  return p;
+}
+
+void SetValues(HostedPlugin& host, const PresetProgram& program)
+{
+  AEffect* e = host.Effect();
+  for (size_t i = 0; i < program.values.size(); ++i) {
+    // Normalized values live in 0..1; a file from a careless host may
+    // stray a rounding step outside.
+    e->setParameter(e, static_cast<VstInt32>(i), std::clamp(program.values[i], 0.0f, 1.0f));
+  }
+}
+
+// Values first, then the name: a plug-in that keeps named presets stores
+// the values it has when it is named.
+void ApplyProgram(HostedPlugin& host, const PresetProgram& program)
+{
+  SetValues(host, program);
+  NameCurrentProgram(host, program.name);
+}
+
+bool CaptureChunk(HostedPlugin& host, PresetKind kind, PresetFile& file)
+{
+  AEffect* e = host.Effect();
+  void* data = nullptr;
+  const VstIntPtr size =
+    host.Dispatch(effGetChunk, kind == PresetKind::kBank ? kChunkOfBank : kChunkOfProgram, 0, &data);
+  if (size <= 0 || !data) return false;
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  file.chunk.assign(bytes, bytes + size);
+  if (kind == PresetKind::kProgram) {
+    file.chunkParamCount = e->numParams;
+    file.programs.assign(1, PresetProgram());
+    file.programs[0].name = CaptureCurrentProgram(host).name;
+  } else {
+    file.currentProgram = static_cast<int32_t>(host.Dispatch(effGetProgram));
+  }
+  return true;
+}
+
+void CaptureBankValues(HostedPlugin& host, PresetFile& file)
+{
+  AEffect* e = host.Effect();
+  const VstInt32 current = static_cast<VstInt32>(host.Dispatch(effGetProgram));
+  file.currentProgram = current;
+  const PresetProgram live = CaptureCurrentProgram(host);
+  bool switched = false;
+  for (VstInt32 i = 0; i < e->numPrograms; ++i) {
+    if (i == current) {
+      file.programs.push_back(live);
+      continue;
+    }
+    host.Dispatch(effSetProgram, 0, i);
+    switched = true;
+    file.programs.push_back(CaptureCurrentProgram(host));
+  }
+  if (switched) {
+    host.Dispatch(effSetProgram, 0, current);
+    SetValues(host, live);
+  }
+}
+
+bool CheckValues(const AEffect* e, const PresetFile& file, std::string& error)
+{
+  if (file.kind == PresetKind::kBank && file.programs.size() > static_cast<size_t>(std::max(e->numPrograms, 0))) {
+    error = "the bank holds " + std::to_string(file.programs.size()) + " programs; the plug-in has " +
+            std::to_string(e->numPrograms);
+    return false;
+  }
+  if (file.programs.empty()) {
+    error = "the file holds no program";
+    return false;
+  }
+  for (const PresetProgram& p : file.programs) {
+    if (p.values.size() > static_cast<size_t>(std::max(e->numParams, 0))) {
+      error = "the file holds " + std::to_string(p.values.size()) + " values; the plug-in has " +
+              std::to_string(e->numParams) + " parameters";
+      return false;
+    }
+    for (float v : p.values) {
+      if (!std::isfinite(v)) {
+        error = "the file holds a value that is not a number";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+void ApplyBankValues(HostedPlugin& host, const PresetFile& file)
+{
+  for (size_t i = 0; i < file.programs.size(); ++i) {
+    host.Dispatch(effSetProgram, 0, static_cast<VstIntPtr>(i));
+    ApplyProgram(host, file.programs[i]);
+  }
+  const bool currentKnown = file.currentProgram >= 0 && static_cast<size_t>(file.currentProgram) < file.programs.size();
+  host.Dispatch(effSetProgram, 0, currentKnown ? file.currentProgram : 0);
+}
+
+}  // namespace
+
+bool PresetKindOfPath(const std::string& path, PresetKind& kind)
+{
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos) return false;
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == "fxp") {
+    kind = PresetKind::kProgram;
+    return true;
+  }
+  if (ext == "fxb") {
+    kind = PresetKind::kBank;
+    return true;
+  }
+  return false;
+}
+
+void NameCurrentProgram(HostedPlugin& host, const std::string& name)
+{
+  char text[kProgramNameBufferBytes] = {};
+  name.copy(text, kProgramNameBufferBytes - 1);
+  host.Dispatch(effSetProgramName, 0, 0, text);
+}
+
+bool CapturePreset(HostedPlugin& host, PresetKind kind, PresetFile& file)
+{
+  AEffect* e = host.Effect();
+  file = PresetFile();
+  file.kind = kind;
+  file.formatVersion = kind == PresetKind::kBank ? kBankFormatVersion : kProgramFormatVersion;
+  file.pluginId = e->uniqueID;
+  file.pluginVersion = e->version;
+  file.chunkForm = KeepsChunks(e);
+  if (file.chunkForm) return CaptureChunk(host, kind, file);
+  if (kind == PresetKind::kProgram) {
+    file.programs.push_back(CaptureCurrentProgram(host));
+  } else {
+    CaptureBankValues(host, file);
+  }
+  return true;
+}
+
+bool ApplyPreset(HostedPlugin& host, const PresetFile& file, std::string& error)
+{
+  AEffect* e = host.Effect();
+  if (file.pluginId != e->uniqueID) {
+    error = "the preset is for the plug-in '" + FourCharacters(file.pluginId) + "', not '" +
+            FourCharacters(e->uniqueID) + "'";
+    return false;
+  }
+  if (file.chunkForm) {
+    if (!KeepsChunks(e)) {
+      error = "the preset holds a chunk, but the plug-in takes parameter values only";
+      return false;
+    }
+    std::vector<unsigned char> chunk = file.chunk;
+    host.Dispatch(effSetChunk, file.kind == PresetKind::kBank ? kChunkOfBank : kChunkOfProgram,
+                  static_cast<VstIntPtr>(chunk.size()), chunk.data());
+    return true;
+  }
+  if (!CheckValues(e, file, error)) return false;
+  if (file.kind == PresetKind::kBank) {
+    ApplyBankValues(host, file);
+  } else {
+    ApplyProgram(host, file.programs[0]);
+  }
+  return true;
+}
+
+bool SavePresetFile(HostedPlugin& host, const std::string& path, std::string& error)
+{
+  PresetKind kind;
+  if (!PresetKindOfPath(path, kind)) {
+    error = path + " is not named .fxp or .fxb";
+    return false;
+  }
+  PresetFile file;
+  if (!CapturePreset(host, kind, file)) {
+    error = "the plug-in gave no chunk";
+    return false;
+  }
+  const std::vector<unsigned char> bytes = EncodePresetFile(file);
+  if (!WriteFileBytes(path, bytes.data(), bytes.size())) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+bool LoadPresetFile(HostedPlugin& host, const std::string& path, std::string& error)
+{
+  std::vector<unsigned char> bytes;
+  if (!ReadFileBytes(path, bytes)) {
+    error = "cannot read " + path;
+    return false;
+  }
+  PresetFile file;
+  if (!ParsePresetFile(bytes, file, error) || !ApplyPreset(host, file, error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  return true;
+}
