@@ -10,6 +10,10 @@ option(VEXA_SCALAR_LANES "Process with the scalar lane types even where SSE2 is 
 # Off for a packager's build: the modules and the tools then build without
 # GoogleTest and Google Benchmark, and a Linux build fetches nothing.
 option(VEXA_BUILD_TESTS "Build the tests, benchmarks and fuzz targets" ON)
+# The packages' builds: the same sources give the same bytes wherever the
+# tree lies. Paths the compiler records (file-name macros, debug records)
+# are made relative to the tree, and the Windows linker writes no time.
+option(VEXA_REPRODUCIBLE "Record no build paths or link times in the binaries" OFF)
 
 set(CMAKE_CXX_STANDARD 17)
 set(CMAKE_CXX_STANDARD_REQUIRED ON)
@@ -55,6 +59,14 @@ endif()
 set(VEXA_WARNINGS -Wall -Wextra)
 if(VEXA_WERROR)
   list(APPEND VEXA_WARNINGS -Werror)
+endif()
+
+if(VEXA_REPRODUCIBLE)
+  # The more specific build root comes last: where both match, the last wins.
+  add_compile_options(-ffile-prefix-map=${PROJECT_SOURCE_DIR}=vexa -ffile-prefix-map=${VEXA_BUILD_ROOT}=vexa/build)
+  if(WIN32)
+    add_link_options(-Wl,--no-insert-timestamp)
+  endif()
 endif()
 
 if(WIN32)

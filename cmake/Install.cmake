@@ -1,0 +1,51 @@
+# What `cmake --install` puts where, relative to CMAKE_INSTALL_PREFIX (and
+# under DESTDIR when that is set). `cmake --install BUILD --strip` is what
+# the packages use.
+#
+# Linux, where hosts look for each edition (prefix /usr or /usr/local, or
+# $HOME/.local for one user):
+#   lib/vst/Vexa.so                      the VST2 module
+#   bin/vexa-host                        the host tool
+#   share/vexa/presets/*.fxp             the factory presets, VST2 programs
+#   share/doc/vexa/                      README, licences, changes
+# Windows, the layout of the release archive; the 32- and 64-bit builds
+# install side by side into one prefix:
+#   VST2/32-bit/Vexa.dll, VST2/64-bit/Vexa.dll
+#   README.txt, LICENSE.txt, THIRD-PARTY.txt, CHANGELOG.txt
+# (the Windows builds make no presets: scripts/package.sh adds the Linux
+# build's, which are the same bytes).
+#
+# Each further edition adds its rules below, guarded by its target, so that
+# a build without it installs the rest.
+
+set(VEXA_DOCUMENTS README.md LICENSE THIRD-PARTY.txt CHANGELOG.md)
+
+if(WIN32)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(VEXA_WINDOWS_BITS 64-bit)
+  else()
+    set(VEXA_WINDOWS_BITS 32-bit)
+  endif()
+  # The import library is of no use to anyone.
+  install(TARGETS Vexa
+          RUNTIME DESTINATION VST2/${VEXA_WINDOWS_BITS}
+          ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
+  foreach(document IN LISTS VEXA_DOCUMENTS)
+    get_filename_component(stem ${document} NAME_WE)
+    install(FILES ${PROJECT_SOURCE_DIR}/${document} DESTINATION . RENAME ${stem}.txt)
+  endforeach()
+else()
+  # Plug-in modules are loaded, not run: readable, not executable, as
+  # shared libraries are installed on Debian.
+  install(TARGETS Vexa
+          LIBRARY DESTINATION lib/vst
+          PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+  if(TARGET vexa-host)
+    install(TARGETS vexa-host RUNTIME DESTINATION bin)
+  endif()
+  if(VEXA_PRESET_FILES_VST2)
+    install(FILES ${VEXA_PRESET_FILES_VST2} DESTINATION share/vexa/presets)
+  endif()
+  list(TRANSFORM VEXA_DOCUMENTS PREPEND ${PROJECT_SOURCE_DIR}/ OUTPUT_VARIABLE documents)
+  install(FILES ${documents} DESTINATION share/doc/vexa)
+endif()

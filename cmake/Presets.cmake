@@ -1,0 +1,56 @@
+# Vexa's factory presets: resources/presets.txt, written as the preset files
+# of every edition. The VST2 files come from the VST2 module itself: vexa-host
+# types each preset's values into it as a host's user would and saves them
+# as hosts save presets. Native builds only: a cross build's tools do not run
+# on the build machine, and the files are the same bytes on every platform,
+# so the Windows packages take them from the Linux build.
+#
+# Sets VEXA_PRESET_FILES_VST2 (the .fxp files) for the install rules.
+
+set(VEXA_PRESET_TABLE ${PROJECT_SOURCE_DIR}/resources/presets.txt)
+set(VEXA_PRESETS_DIR ${CMAKE_BINARY_DIR}/presets)
+set(VEXA_PRESET_FILES_VST2 "")
+
+# vexa_read_presets(): VEXA_PRESET_COUNT and, for i from 0, VEXA_PRESET_NAME_<i>
+# and VEXA_PRESET_SETTINGS_<i> (a list of NAME=VALUE) in the caller's scope.
+function(vexa_read_presets)
+  file(STRINGS ${VEXA_PRESET_TABLE} lines REGEX "^[^#].*[|]")
+  set(i 0)
+  foreach(line IN LISTS lines)
+    string(REPLACE "|" ";" fields "${line}")
+    list(GET fields 0 name)
+    list(GET fields 1 settings)
+    string(STRIP "${name}" name)
+    string(STRIP "${settings}" settings)
+    string(REGEX REPLACE "[ \t]+" ";" settings "${settings}")
+    set(VEXA_PRESET_NAME_${i} "${name}" PARENT_SCOPE)
+    set(VEXA_PRESET_SETTINGS_${i} "${settings}" PARENT_SCOPE)
+    math(EXPR i "${i} + 1")
+  endforeach()
+  set(VEXA_PRESET_COUNT ${i} PARENT_SCOPE)
+endfunction()
+
+if(NOT CMAKE_CROSSCOMPILING AND NOT VEXA_TSAN AND TARGET vexa-host)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VEXA_PRESET_TABLE})
+  vexa_read_presets()
+  math(EXPR last "${VEXA_PRESET_COUNT} - 1")
+  foreach(i RANGE ${last})
+    set(name "${VEXA_PRESET_NAME_${i}}")
+    set(fxp "${VEXA_PRESETS_DIR}/vst2/${name}.fxp")
+    set(args "")
+    foreach(setting IN LISTS VEXA_PRESET_SETTINGS_${i})
+      list(APPEND args --set ${setting})
+    endforeach()
+    add_custom_command(OUTPUT "${fxp}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${VEXA_PRESETS_DIR}/vst2
+      COMMAND vexa-host state save $<TARGET_FILE:Vexa> "${fxp}" --name "${name}" ${args}
+      DEPENDS vexa-host Vexa ${VEXA_PRESET_TABLE}
+      COMMENT "Preset ${name}.fxp"
+      VERBATIM)
+    list(APPEND VEXA_PRESET_FILES_VST2 "${fxp}")
+  endforeach()
+  # Each edition adds its preset files here as it lands: the VST3 edition
+  # .vstpreset files holding the component state, the LV2 edition a
+  # presets.ttl in its bundle.
+  add_custom_target(vexa_presets ALL DEPENDS ${VEXA_PRESET_FILES_VST2})
+endif()
