@@ -6,6 +6,7 @@
 # $HOME/.local for one user):
 #   lib/vst/Vexa.so                      the VST2 module
 #   bin/vexa-host                        the host tool
+#   share/man/man1/vexa-host.1           its manual page
 #   share/vexa/presets/*.fxp             the factory presets, VST2 programs
 #   share/doc/vexa/                      README, licences, changes
 # Windows, the layout of the release archive; the 32- and 64-bit builds
@@ -42,6 +43,7 @@ else()
           PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
   if(TARGET vexa-host)
     install(TARGETS vexa-host RUNTIME DESTINATION bin)
+    install(FILES ${PROJECT_SOURCE_DIR}/docs/vexa-host.1 DESTINATION share/man/man1)
   endif()
   if(VEXA_PRESET_FILES_VST2)
     install(FILES ${VEXA_PRESET_FILES_VST2} DESTINATION share/vexa/presets)

@@ -22,6 +22,7 @@ NATIVE_PKGS=(
   locales                                                      # locale-gen and the locale definitions
   python3-cairo fonts-inter fontconfig                         # the editor artwork generator, fc-match
   ardour                                                       # a real host: headless sessions, plug-in scanners
+  nsis lintian                                                 # the Windows installer, the Debian package's check
 )
 
 # A locale with decimal commas, for the tests that show texts stay

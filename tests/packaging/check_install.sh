@@ -23,6 +23,7 @@ expected=$(
   {
     echo "bin/vexa-host"
     echo "lib/vst/Vexa.so"
+    echo "share/man/man1/vexa-host.1"
     for doc in README.md LICENSE THIRD-PARTY.txt CHANGELOG.md; do echo "share/doc/vexa/$doc"; done
     grep '^[^#].*|' "$table" | cut -d'|' -f1 | sed -e 's/[[:space:]]*$//' -e 's|^|share/vexa/presets/|' -e 's|$|.fxp|'
   } | LC_ALL=C sort

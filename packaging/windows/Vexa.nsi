@@ -1,0 +1,132 @@
+; Vexa's Windows installer, built by scripts/package.sh:
+;   makensis -DVERSION=1.0.0 -DSTAGE=<staged Windows files> -DOUTFILE=<setup.exe> Vexa.nsi
+; It installs the VST2 plug-in that matches the system (the 64-bit DLL on
+; 64-bit Windows, the 32-bit DLL on 32-bit Windows) into a folder the user
+; chooses, the documents and presets with the uninstaller under
+; Program Files\Corvanta\Vexa, and registers the uninstaller with Windows.
+; /S installs silently into the folder of an earlier installation, the
+; default C:\Program Files\VSTPlugins, or the folder /D= names.
+
+Unicode true
+SetCompressor /SOLID lzma
+RequestExecutionLevel admin
+
+!include "MUI2.nsh"
+!include "x64.nsh"
+!include "LogicLib.nsh"
+
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vexa"
+!define SETTINGS_KEY "Software\Corvanta\Vexa"
+!define VENDOR_KEY "Software\Corvanta"
+
+Name "Vexa ${VERSION}"
+OutFile "${OUTFILE}"
+BrandingText "Corvanta"
+
+; Program Files\Corvanta: the documents, presets and uninstaller live in its
+; Vexa folder.
+Var VendorDir
+Var AppDir
+
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup installs the VST2 plug-in Vexa.dll into the folder below. Choose the folder your host scans for VST2 plug-ins."
+!define MUI_DIRECTORYPAGE_TEXT_DESTINATION "VST2 plug-in folder"
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
+
+VIProductVersion "${VERSION}.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "Vexa"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "Corvanta"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Vexa ${VERSION} installer"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) Corvanta, MIT licence"
+
+; The 64-bit registry and folders on 64-bit Windows, where the installer
+; itself runs as a 32-bit program.
+!macro ChooseSystemView
+  ${If} ${RunningX64}
+    SetRegView 64
+    StrCpy $VendorDir "$PROGRAMFILES64\Corvanta"
+  ${Else}
+    StrCpy $VendorDir "$PROGRAMFILES\Corvanta"
+  ${EndIf}
+  StrCpy $AppDir "$VendorDir\Vexa"
+!macroend
+
+Function .onInit
+  !insertmacro ChooseSystemView
+  ; An empty $INSTDIR means /D= named no folder.
+  ${If} $INSTDIR == ""
+    ReadRegStr $INSTDIR HKLM "${SETTINGS_KEY}" "VST2Folder"
+  ${EndIf}
+  ${If} $INSTDIR == ""
+    ${If} ${RunningX64}
+      StrCpy $INSTDIR "$PROGRAMFILES64\VSTPlugins"
+    ${Else}
+      StrCpy $INSTDIR "$PROGRAMFILES\VSTPlugins"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Section "Vexa"
+  SetOutPath "$INSTDIR"
+  ${If} ${RunningX64}
+    File "${STAGE}\VST2\64-bit\Vexa.dll"
+  ${Else}
+    File "${STAGE}\VST2\32-bit\Vexa.dll"
+  ${EndIf}
+
+  SetOutPath "$AppDir"
+  File "${STAGE}\README.txt"
+  File "${STAGE}\INSTALL.txt"
+  File "${STAGE}\LICENSE.txt"
+  File "${STAGE}\THIRD-PARTY.txt"
+  File "${STAGE}\CHANGELOG.txt"
+  SetOutPath "$AppDir\Presets"
+  File "${STAGE}\Presets\VST2\*.fxp"
+
+  WriteUninstaller "$AppDir\Uninstall.exe"
+  WriteRegStr HKLM "${SETTINGS_KEY}" "VST2Folder" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Vexa ${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Corvanta"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$AppDir"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$AppDir\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$AppDir\Uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Function un.onInit
+  !insertmacro ChooseSystemView
+FunctionEnd
+
+; Removes what the installer put in place; folders only when nothing else
+; is left in them, so other plug-ins and the user's own files stay.
+Section "Uninstall"
+  ReadRegStr $0 HKLM "${SETTINGS_KEY}" "VST2Folder"
+  ${If} $0 != ""
+    Delete "$0\Vexa.dll"
+    RMDir "$0"
+  ${EndIf}
+
+  Delete "$AppDir\README.txt"
+  Delete "$AppDir\INSTALL.txt"
+  Delete "$AppDir\LICENSE.txt"
+  Delete "$AppDir\THIRD-PARTY.txt"
+  Delete "$AppDir\CHANGELOG.txt"
+  !include "${PRESET_DELETES}"
+  RMDir "$AppDir\Presets"
+  Delete "$AppDir\Uninstall.exe"
+  RMDir "$AppDir"
+  RMDir "$VendorDir"
+
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey HKLM "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKLM "${VENDOR_KEY}"
+SectionEnd
