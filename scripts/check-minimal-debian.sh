@@ -16,10 +16,7 @@
 # shares this machine's abstract X sockets, which Xvfb finds taken).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-SUITE=bookworm
-CHROOT_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
-# How long processes left inside the root get to end before being killed.
-STOP_WAIT_SECONDS=10
+source "$here/scripts/minimal-root.sh"
 
 fail() { echo "check-minimal-debian: $*" >&2; exit 1; }
 reuse=0
@@ -34,38 +31,6 @@ else
   [ ! -e "$root" ] || fail "$root exists; remove it (nothing may be mounted under it) or pass --reuse"
 fi
 display=${VEXA_XVFB_DISPLAY:-}
-
-mounted_under_root() {
-  awk -v r="$root" '$5 == r || index($5, r "/") == 1 { print $5 }' /proc/self/mountinfo
-}
-
-# Processes whose root directory is ROOT were started by this check.
-stop_processes_in_root() {
-  local p pids=() _
-  for p in /proc/[0-9]*; do
-    if [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ]; then pids+=("${p#/proc/}"); fi
-  done
-  [ ${#pids[@]} -gt 0 ] || return 0
-  echo "check-minimal-debian: stopping processes left in the root: ${pids[*]}"
-  kill "${pids[@]}" 2>/dev/null || true
-  for _ in $(seq "$STOP_WAIT_SECONDS"); do
-    kill -0 "${pids[@]}" 2>/dev/null || return 0
-    sleep 1
-  done
-  kill -KILL "${pids[@]}" 2>/dev/null || true
-}
-
-cleanup() {
-  local m
-  stop_processes_in_root
-  for m in dev sys proc; do
-    if mountpoint -q "$root/$m"; then umount -R "$root/$m" || umount -R -l "$root/$m"; fi
-  done
-  if [ -n "$(mounted_under_root)" ]; then
-    echo "check-minimal-debian: still mounted under $root:" >&2
-    mounted_under_root >&2
-  fi
-}
 
 steps=()
 timed() { # name command...
@@ -83,23 +48,14 @@ summary() {
   printf '%s\n' "${steps[@]}"
 }
 
-mirror=${VEXA_MIRROR:-$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 'Created-By: Packages' |
-                         awk -v s="$SUITE" '$2 == s { print $1; exit }')}
-[ -n "$mirror" ] || fail "apt has no $SUITE entry to take the mirror from; set VEXA_MIRROR"
+minimal_root_mirror >/dev/null || fail "no mirror"
 commit=$(git -C "$here" rev-parse HEAD)
-command -v debootstrap >/dev/null || { DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap >/dev/null; }
 
-trap 'cleanup; summary' EXIT
+trap 'minimal_root_release; summary' EXIT
 if [ $reuse -eq 0 ]; then
-  timed "debootstrap --variant=minbase" \
-    debootstrap --variant=minbase "$SUITE" "$root" "$mirror" > "$root.debootstrap.log" 2>&1 ||
-    fail "debootstrap failed; see $root.debootstrap.log"
+  timed "debootstrap --variant=minbase" minimal_root_create || fail "no root file system"
 fi
-
-mount --bind /proc "$root/proc"
-mount --rbind /sys "$root/sys" && mount --make-rslave "$root/sys"
-mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev"
-mountpoint -q "$root/dev/pts" || mount --bind /dev/pts "$root/dev/pts"
+minimal_root_mount
 
 clone() {
   rm -rf "$root/root/vexa"
@@ -110,8 +66,7 @@ timed "fresh clone of ${commit:0:7}" clone
 
 in_root() { # step-name command
   mkdir -p "$root/root/logs"
-  chroot "$root" /usr/bin/env -i HOME=/root PATH=$CHROOT_PATH TERM="${TERM:-dumb}" \
-    ${display:+VEXA_XVFB_DISPLAY="$display"} bash -c "cd /root/vexa && $2" 2>&1 | tee "$root/root/logs/$1.log"
+  minimal_root_run ${display:+VEXA_XVFB_DISPLAY="$display"} "cd /root/vexa && $2" 2>&1 | tee "$root/root/logs/$1.log"
 }
 status=0
 timed "bash scripts/demo.sh" in_root demo "bash scripts/demo.sh" || status=1
