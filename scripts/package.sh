@@ -15,18 +15,13 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 root=$VEXA_ROOT
 dist=$root/dist
 stage=$root/build/package-stage
-packaging=$root/packaging
-version=$(sed -n 's/^project(Vexa VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-[ -n "$version" ] || { echo "package: no version in CMakeLists.txt" >&2; exit 1; }
+# The packaging files the Linux release tree made from packaging/ with the
+# identity of cmake/Identity.cmake.
+packaging=$root/build/package-linux/packaging
 SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
 unset DESTDIR
 umask 022
-
-deb_name=vexa_${version}_amd64.deb
-tar_top=Vexa-$version-linux-x86_64
-win_top=Vexa-$version-windows
-setup_name=Vexa-$version-setup.exe
 
 fail() { echo "package: $*" >&2; exit 1; }
 
@@ -47,17 +42,15 @@ check_no_build_paths() {
   done
 }
 
-# Instantiates a template: @VERSION@ and any further NAME=VALUE pairs.
-fill() { # template [NAME=VALUE...]
-  local template=$1 expr=(-e "s|@VERSION@|$version|g") pair
-  shift
-  for pair in "$@"; do expr+=(-e "s|@${pair%%=*}@|${pair#*=}|g"); done
-  sed "${expr[@]}" "$template"
-}
-
 build_trees() {
   vexa_setup
   vexa_build package-linux package-win32 package-win64
+  source "$packaging/release.env"
+  version=$VEXA_VERSION
+  deb_name=vexa_${version}_amd64.deb
+  tar_top=$VEXA_NAME-$version-linux-x86_64
+  win_top=$VEXA_NAME-$version-windows
+  setup_name=$VEXA_NAME-$version-setup.exe
 }
 
 # cmake --install of the Linux release tree into DESTDIR=$1 under prefix $2.
@@ -81,7 +74,7 @@ make_deb() {
   check_no_build_paths "$deb/usr/lib/vst/Vexa.so" "$deb/usr/bin/vexa-host"
   doc=$deb/usr/share/doc/vexa
   {
-    echo "Vexa $version, copyright Corvanta, under the MIT licence:"
+    echo "$VEXA_NAME $version, copyright $VEXA_VENDOR, under the MIT licence:"
     echo
     cat "$root/LICENSE"
     echo
@@ -95,7 +88,7 @@ make_deb() {
     echo
     echo "  * Release $version; see /usr/share/doc/vexa/CHANGELOG.md."
     echo
-    echo " -- Corvanta <vexa@corvanta.invalid>  $(date -u -R -d "@$SOURCE_DATE_EPOCH")"
+    echo " -- $(sed -n 's/^Maintainer: //p' "$packaging/debian/control")  $(date -u -R -d "@$SOURCE_DATE_EPOCH")"
   } | gzip -9n >"$doc/changelog.gz"
 
   local depends size
@@ -103,7 +96,7 @@ make_deb() {
   depends=$(debian_depends debian/vexa/usr/lib/vst/Vexa.so debian/vexa/usr/bin/vexa-host)
   [ -n "$depends" ] || fail "dpkg-shlibdeps found no dependencies"
   size=$(du -sk --apparent-size "$deb/usr" | cut -f1)
-  fill "$packaging/debian/control.in" "INSTALLED_SIZE=$size" "DEPENDS=$depends" >"$deb/DEBIAN/control"
+  sed -e "s|%INSTALLED_SIZE%|$size|" -e "s|%DEPENDS%|$depends|" "$packaging/debian/control" >"$deb/DEBIAN/control"
   (cd "$deb" && find usr -type f | sort | xargs -d '\n' md5sum) >"$deb/DEBIAN/md5sums"
   normalize "$deb"
   dpkg-deb --root-owner-group -Zxz --build "$deb" "$dist/$deb_name" >/dev/null
@@ -115,7 +108,7 @@ make_tar() {
   local top=$stage/linux/$tar_top
   install_linux "" "$top"
   check_no_build_paths "$top/lib/vst/Vexa.so" "$top/bin/vexa-host"
-  fill "$packaging/linux/INSTALL.txt" >"$top/INSTALL.txt"
+  cp "$packaging/linux/INSTALL.txt" "$top/INSTALL.txt"
   normalize "$stage/linux"
   tar -C "$stage/linux" --sort=name --owner=0 --group=0 --numeric-owner --mtime="@$SOURCE_DATE_EPOCH" \
     --format=gnu -cf - "$tar_top" | gzip -9n >"$dist/$tar_top.tar.gz"
@@ -132,7 +125,7 @@ stage_windows() {
   check_no_build_paths "$top"/VST2/*/Vexa.dll
   mkdir -p "$top/Presets/VST2"
   cp "$root"/build/package-linux/presets/vst2/*.fxp "$top/Presets/VST2/"
-  fill "$packaging/windows/INSTALL.txt" >"$top/INSTALL.txt"
+  cp "$packaging/windows/INSTALL.txt" "$top/INSTALL.txt"
   to_crlf "$top"/*.txt
   normalize "$stage/windows"
 }
@@ -165,8 +158,8 @@ make_setup() {
   for f in "$top"/Presets/VST2/*.fxp; do
     printf '  Delete "$AppDir\\Presets\\%s"\n' "$(basename "$f")"
   done >"$deletes"
-  makensis -V2 -DVERSION="$version" -DSTAGE="$top" -DOUTFILE="$dist/$setup_name" \
-    -DPRESET_DELETES="$deletes" "$packaging/windows/Vexa.nsi"
+  makensis -V2 -DIDENTITY="$packaging/windows/Identity.nsh" -DSTAGE="$top" -DOUTFILE="$dist/$setup_name" \
+    -DPRESET_DELETES="$deletes" "$root/packaging/windows/Vexa.nsi"
 }
 
 build_trees
@@ -178,5 +171,5 @@ stage_windows
 make_zip
 make_setup
 (cd "$dist" && sha256sum "$deb_name" "$tar_top.tar.gz" "$win_top.zip" "$setup_name" >SHA256SUMS)
-echo "== release $version in $dist (SOURCE_DATE_EPOCH $SOURCE_DATE_EPOCH)"
+echo "== $VEXA_NAME $version in $dist (SOURCE_DATE_EPOCH $SOURCE_DATE_EPOCH)"
 (cd "$dist" && ls -l --time-style=+ | tail -n +2 && cat SHA256SUMS)

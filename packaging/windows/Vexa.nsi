@@ -1,9 +1,10 @@
 ; Vexa's Windows installer, built by scripts/package.sh:
-;   makensis -DVERSION=1.0.0 -DSTAGE=<staged Windows files> -DOUTFILE=<setup.exe> Vexa.nsi
+;   makensis -DIDENTITY=<build>/packaging/windows/Identity.nsh -DSTAGE=<staged Windows files>
+;            -DPRESET_DELETES=<preset removal lines> -DOUTFILE=<setup.exe> Vexa.nsi
 ; It installs the VST2 plug-in that matches the system (the 64-bit DLL on
 ; 64-bit Windows, the 32-bit DLL on 32-bit Windows) into a folder the user
 ; chooses, the documents and presets with the uninstaller under
-; Program Files\Corvanta\Vexa, and registers the uninstaller with Windows.
+; Program Files\<vendor>\<name>, and registers the uninstaller with Windows.
 ; /S installs silently into the folder of an earlier installation, the
 ; default C:\Program Files\VSTPlugins, or the folder /D= names.
 
@@ -11,26 +12,27 @@ Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
+!include "${IDENTITY}"
 !include "MUI2.nsh"
 !include "x64.nsh"
 !include "LogicLib.nsh"
 
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Vexa"
-!define SETTINGS_KEY "Software\Corvanta\Vexa"
-!define VENDOR_KEY "Software\Corvanta"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${VEXA_NAME}"
+!define SETTINGS_KEY "Software\${VEXA_VENDOR}\${VEXA_NAME}"
+!define VENDOR_KEY "Software\${VEXA_VENDOR}"
 
-Name "Vexa ${VERSION}"
+Name "${VEXA_NAME} ${VEXA_VERSION}"
 OutFile "${OUTFILE}"
-BrandingText "Corvanta"
+BrandingText "${VEXA_VENDOR}"
 
-; Program Files\Corvanta: the documents, presets and uninstaller live in its
-; Vexa folder.
+; Program Files\<vendor>: the documents, presets and uninstaller live in its
+; <name> folder.
 Var VendorDir
 Var AppDir
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
-!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup installs the VST2 plug-in Vexa.dll into the folder below. Choose the folder your host scans for VST2 plug-ins."
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup installs the VST2 plug-in ${VEXA_NAME}.dll into the folder below. Choose the folder your host scans for VST2 plug-ins."
 !define MUI_DIRECTORYPAGE_TEXT_DESTINATION "VST2 plug-in folder"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
@@ -38,24 +40,24 @@ Var AppDir
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
-VIProductVersion "${VERSION}.0"
-VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "Vexa"
-VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "Corvanta"
-VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "Vexa ${VERSION} installer"
-VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
-VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
-VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) Corvanta, MIT licence"
+VIProductVersion "${VEXA_VERSION}.0"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductName" "${VEXA_NAME}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${VEXA_VENDOR}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileDescription" "${VEXA_NAME} ${VEXA_VERSION} installer"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VEXA_VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VEXA_VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) ${VEXA_VENDOR}, MIT licence"
 
 ; The 64-bit registry and folders on 64-bit Windows, where the installer
 ; itself runs as a 32-bit program.
 !macro ChooseSystemView
   ${If} ${RunningX64}
     SetRegView 64
-    StrCpy $VendorDir "$PROGRAMFILES64\Corvanta"
+    StrCpy $VendorDir "$PROGRAMFILES64\${VEXA_VENDOR}"
   ${Else}
-    StrCpy $VendorDir "$PROGRAMFILES\Corvanta"
+    StrCpy $VendorDir "$PROGRAMFILES\${VEXA_VENDOR}"
   ${EndIf}
-  StrCpy $AppDir "$VendorDir\Vexa"
+  StrCpy $AppDir "$VendorDir\${VEXA_NAME}"
 !macroend
 
 Function .onInit
@@ -73,12 +75,12 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
-Section "Vexa"
+Section "${VEXA_NAME}"
   SetOutPath "$INSTDIR"
   ${If} ${RunningX64}
-    File "${STAGE}\VST2\64-bit\Vexa.dll"
+    File "${STAGE}\VST2\64-bit\${VEXA_NAME}.dll"
   ${Else}
-    File "${STAGE}\VST2\32-bit\Vexa.dll"
+    File "${STAGE}\VST2\32-bit\${VEXA_NAME}.dll"
   ${EndIf}
 
   SetOutPath "$AppDir"
@@ -92,9 +94,9 @@ Section "Vexa"
 
   WriteUninstaller "$AppDir\Uninstall.exe"
   WriteRegStr HKLM "${SETTINGS_KEY}" "VST2Folder" "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Vexa ${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "Corvanta"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${VEXA_NAME} ${VEXA_VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VEXA_VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${VEXA_VENDOR}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$AppDir"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$AppDir\Uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$AppDir\Uninstall.exe" /S'
@@ -111,7 +113,7 @@ FunctionEnd
 Section "Uninstall"
   ReadRegStr $0 HKLM "${SETTINGS_KEY}" "VST2Folder"
   ${If} $0 != ""
-    Delete "$0\Vexa.dll"
+    Delete "$0\${VEXA_NAME}.dll"
     RMDir "$0"
   ${EndIf}
 

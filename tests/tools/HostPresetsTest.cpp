@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "plugin/VexaIdentity.h"
 #include "tools/FileBytes.h"
 #include "tools/HostPresets.h"
 
@@ -87,8 +88,8 @@ TEST_F(HostPresets, VexaProgramsAndBanksRestoreValuesAndName)
     std::string error;
     ASSERT_TRUE(ParsePresetFile(bytes, parsed, error)) << error;
     EXPECT_FALSE(parsed.chunkForm) << "Vexa's programs are its parameter values";
-    EXPECT_EQ(parsed.pluginId, 0x56584131);
-    EXPECT_EQ(parsed.pluginVersion, 10000);
+    EXPECT_EQ(parsed.pluginId, kVexaVst2UniqueId);
+    EXPECT_EQ(parsed.pluginVersion, kVexaDecimalVersion);
 
     HostedPlugin fresh;
     Open(fresh, VEXA_MODULE_PATH);
