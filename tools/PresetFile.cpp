@@ -11,16 +11,29 @@ constexpr uint32_t kProgramParams = 0x4678436B;     // 'FxCk', program of values
 constexpr uint32_t kProgramChunk = 0x46504368;      // 'FPCh', program as chunk
 constexpr uint32_t kBankParams = 0x4678426B;        // 'FxBk', bank of programs
 constexpr uint32_t kBankChunk = 0x46424368;         // 'FBCh', bank as chunk
+// Every field is a 32-bit big-endian number, written from its highest byte.
+constexpr size_t kFieldBytes = 4;
+constexpr int kBitsPerByte = 8;
 // The two fields every record starts with (magic, size) are not counted in
-// its size field.
-constexpr size_t kRecordLeadBytes = 8;
+// its size field, the second of them.
+constexpr size_t kRecordLeadBytes = 2 * kFieldBytes;
+constexpr size_t kRecordSizeAt = kFieldBytes;
 // Banks from format version 2 on keep the current program in the first
 // reserved field.
 constexpr int32_t kBankVersionWithCurrent = 2;
 
+// Stores v big-endian at out[at], which must hold kFieldBytes bytes.
+void StoreU32(std::vector<unsigned char>& out, size_t at, uint32_t v)
+{
+  for (size_t i = 0; i < kFieldBytes; ++i) {
+    out[at + i] = static_cast<unsigned char>(v >> (kBitsPerByte * (kFieldBytes - 1 - i)));
+  }
+}
+
 void PutU32(std::vector<unsigned char>& out, uint32_t v)
 {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<unsigned char>(v >> shift));
+  out.resize(out.size() + kFieldBytes);
+  StoreU32(out, out.size() - kFieldBytes, v);
 }
 
 void PutI32(std::vector<unsigned char>& out, int32_t v) { PutU32(out, static_cast<uint32_t>(v)); }
@@ -39,11 +52,11 @@ void PutName(std::vector<unsigned char>& out, const std::string& name)
   out.insert(out.end(), kPresetNameFieldBytes - n, 0);
 }
 
-// Writes the size field at start + 4 once the record ending at out.end() is complete.
+// Writes the size field of the record at start once the record, ending at
+// out.end(), is complete.
 void PatchRecordSize(std::vector<unsigned char>& out, size_t start)
 {
-  const uint32_t size = static_cast<uint32_t>(out.size() - start - kRecordLeadBytes);
-  for (int i = 0; i < 4; ++i) out[start + 4 + static_cast<size_t>(i)] = static_cast<unsigned char>(size >> (24 - 8 * i));
+  StoreU32(out, start + kRecordSizeAt, static_cast<uint32_t>(out.size() - start - kRecordLeadBytes));
 }
 
 void PutChunk(std::vector<unsigned char>& out, const std::vector<unsigned char>& chunk)
@@ -85,7 +98,7 @@ void PutBank(std::vector<unsigned char>& out, const PresetFile& file)
   size_t reserved = kPresetBankReservedBytes;
   if (file.formatVersion >= kBankVersionWithCurrent) {
     PutI32(out, file.currentProgram);
-    reserved -= sizeof(int32_t);
+    reserved -= kFieldBytes;
   }
   out.insert(out.end(), reserved, 0);
   if (file.chunkForm) {
@@ -107,9 +120,9 @@ public:
 
   bool U32(uint32_t& v)
   {
-    if (Left() < 4) return false;
+    if (Left() < kFieldBytes) return false;
     v = 0;
-    for (int i = 0; i < 4; ++i) v = (v << 8) | mBytes[mPos++];
+    for (size_t i = 0; i < kFieldBytes; ++i) v = (v << kBitsPerByte) | mBytes[mPos++];
     return true;
   }
 
@@ -222,7 +235,7 @@ bool ParseBankFile(Reader& in, const RecordHead& head, PresetFile& file, std::st
   size_t reserved = kPresetBankReservedBytes;
   if (file.formatVersion >= kBankVersionWithCurrent) {
     in.I32(file.currentProgram);
-    reserved -= sizeof(int32_t);
+    reserved -= kFieldBytes;
   }
   in.Skip(reserved);
   if (file.chunkForm) return ReadChunk(in, file.chunk, error);

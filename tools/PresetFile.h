@@ -55,11 +55,12 @@ struct PresetFile
 };
 
 // The file's bytes. A program file needs one program; names longer than the
-// field allows are cut.
+// field allows are cut. Any thread.
 std::vector<unsigned char> EncodePresetFile(const PresetFile& file);
 
 // Reads a program or bank file of either form. False with error set when
 // the bytes are not one: a wrong magic, counts or sizes that run past the
 // end. Every count is checked against the bytes left before anything is
 // allocated, so hostile files cost no more memory than their own size.
+// Any thread.
 bool ParsePresetFile(const std::vector<unsigned char>& bytes, PresetFile& file, std::string& error);
