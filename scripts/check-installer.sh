@@ -59,7 +59,12 @@ run_prefix() { # win64|win32 [/D=folder]
   WINEARCH=$arch WINEPREFIX=$prefix wineboot -i >/dev/null 2>&1
   settle
 
-  check "silent install exits 0" in_prefix "$setup" /S ${folder_option:+"$folder_option"}
+  # NSIS takes the rest of its command line after /D= as the folder, spaces
+  # and all, but no quotes: the words go to Wine one by one, which joins them
+  # with single spaces as a command line typed at a prompt.
+  local words=()
+  read -r -a words <<<"$folder_option"
+  check "silent install exits 0" in_prefix "$setup" /S "${words[@]}"
   settle
   check "the $arch plug-in is in $vst2" is_module "$vst2_unix/Vexa.dll" "$kind"
   check "documents, presets and uninstaller in Program Files\\Corvanta\\Vexa" \
@@ -75,6 +80,7 @@ run_prefix() { # win64|win32 [/D=folder]
   check "silent uninstall exits 0" in_prefix "C:\\Program Files\\Corvanta\\Vexa\\Uninstall.exe" /S
   settle
   check "the plug-in is gone" test ! -e "$vst2_unix/Vexa.dll"
+  check "its folder, empty now, is gone" test ! -e "$vst2_unix"
   check "Program Files\\Corvanta is gone" test ! -e "$c/Program Files/Corvanta"
   check "the uninstaller's registration is gone" key_absent "$uninstall_key"
   check "Vexa's settings key is gone" key_absent 'HKLM\Software\Corvanta'
