@@ -1,15 +1,19 @@
 # Vexa's factory presets: resources/presets.txt, written as the preset files
-# of every edition. The VST2 files come from the VST2 module itself: vexa-host
-# types each preset's values into it as a host's user would and saves them
-# as hosts save presets. Native builds only: a cross build's tools do not run
-# on the build machine, and the files are the same bytes on every platform,
-# so the Windows packages take them from the Linux build.
+# of every edition. Each edition's files come from its module itself:
+# vexa-host types each preset's values into it as a host's user would and
+# saves them as hosts save presets (VST2 programs, .fxp; VST3 presets,
+# .vstpreset, holding the component's state). Native builds only: a cross
+# build's tools do not run on the build machine, and the files are the same
+# bytes on every platform, so the Windows packages take them from the Linux
+# build.
 #
-# Sets VEXA_PRESET_FILES_VST2 (the .fxp files) for the install rules.
+# Sets VEXA_PRESET_FILES_VST2 and VEXA_PRESET_FILES_VST3 for the install
+# rules.
 
 set(VEXA_PRESET_TABLE ${PROJECT_SOURCE_DIR}/resources/presets.txt)
 set(VEXA_PRESETS_DIR ${CMAKE_BINARY_DIR}/presets)
 set(VEXA_PRESET_FILES_VST2 "")
+set(VEXA_PRESET_FILES_VST3 "")
 
 # vexa_read_presets(): VEXA_PRESET_COUNT and, for i from 0, VEXA_PRESET_NAME_<i>
 # and VEXA_PRESET_SETTINGS_<i> (a list of NAME=VALUE) in the caller's scope.
@@ -48,9 +52,16 @@ if(NOT CMAKE_CROSSCOMPILING AND NOT VEXA_TSAN AND TARGET vexa-host)
       COMMENT "Preset ${name}.fxp"
       VERBATIM)
     list(APPEND VEXA_PRESET_FILES_VST2 "${fxp}")
+    if(TARGET VexaVst3)
+      set(vstpreset "${VEXA_PRESETS_DIR}/vst3/${name}.vstpreset")
+      add_custom_command(OUTPUT "${vstpreset}"
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${VEXA_PRESETS_DIR}/vst3
+        COMMAND vexa-host state save ${VEXA_VST3_BUNDLE} "${vstpreset}" ${args}
+        DEPENDS vexa-host VexaVst3 ${VEXA_PRESET_TABLE}
+        COMMENT "Preset ${name}.vstpreset"
+        VERBATIM)
+      list(APPEND VEXA_PRESET_FILES_VST3 "${vstpreset}")
+    endif()
   endforeach()
-  # Each edition adds its preset files here as it lands: the VST3 edition
-  # .vstpreset files holding the component state, the LV2 edition a
-  # presets.ttl in its bundle.
-  add_custom_target(vexa_presets ALL DEPENDS ${VEXA_PRESET_FILES_VST2})
+  add_custom_target(vexa_presets ALL DEPENDS ${VEXA_PRESET_FILES_VST2} ${VEXA_PRESET_FILES_VST3})
 endif()

@@ -5,6 +5,8 @@
 #include <cmath>
 
 #include "tools/FileBytes.h"
+#include "tools/Vst3Effect.h"
+#include "tools/Vst3HostObjects.h"
 
 namespace {
 
@@ -17,6 +19,41 @@ constexpr VstInt32 kChunkOfProgram = 1;
 // for banks.
 constexpr int32_t kProgramFormatVersion = 1;
 constexpr int32_t kBankFormatVersion = 2;
+constexpr char kProgramSuffix[] = "fxp";
+constexpr char kBankSuffix[] = "fxb";
+constexpr char kVst3PresetSuffix[] = "vstpreset";
+// A VST3 preset file starts with these four bytes.
+constexpr char kVst3PresetMagic[] = "VST3";
+
+// The part of a file name after its last dot, in lower case; empty without one.
+std::string LowerExtension(const std::string& path)
+{
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos) return "";
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return ext;
+}
+
+bool SameText(std::string a, std::string b)
+{
+  for (char& c : a) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : b) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return a == b;
+}
+
+// The text form of the loaded VST3 module's effect class.
+std::string ClassIdOf(const HostedPlugin& host)
+{
+  return Vst3ClassIdText(host.Vst3()->EffectClass().cid.bytes, vst3::kComByteOrder);
+}
+
+bool RefuseVst2(const HostedPlugin& host, std::string& error)
+{
+  if (host.IsVst3()) return false;
+  error = "a VST3 preset (.vstpreset) holds a VST3 plug-in's state; this is a VST2 plug-in";
+  return true;
+}
 
 bool KeepsChunks(const AEffect* e) { return (e->flags & effFlagsProgramChunks) != 0; }
 
@@ -143,19 +180,22 @@ void ApplyBankValues(HostedPlugin& host, const PresetFile& file)
 
 bool PresetKindOfPath(const std::string& path, PresetKind& kind)
 {
-  const size_t dot = path.rfind('.');
-  if (dot == std::string::npos) return false;
-  std::string ext = path.substr(dot + 1);
-  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  if (ext == "fxp") {
+  const std::string ext = LowerExtension(path);
+  if (ext == kProgramSuffix) {
     kind = PresetKind::kProgram;
     return true;
   }
-  if (ext == "fxb") {
+  if (ext == kBankSuffix) {
     kind = PresetKind::kBank;
     return true;
   }
   return false;
+}
+
+bool IsPresetFilePath(const std::string& path)
+{
+  PresetKind kind;
+  return PresetKindOfPath(path, kind) || LowerExtension(path) == kVst3PresetSuffix;
 }
 
 void NameCurrentProgram(HostedPlugin& host, const std::string& name)
@@ -210,19 +250,68 @@ bool ApplyPreset(HostedPlugin& host, const PresetFile& file, std::string& error)
   return true;
 }
 
+bool CaptureVst3Preset(HostedPlugin& host, Vst3PresetFile& file, std::string& error)
+{
+  if (RefuseVst2(host, error)) return false;
+  void* data = nullptr;
+  const VstIntPtr size = host.Dispatch(effGetChunk, kChunkOfBank, 0, &data);
+  if (size <= 0 || !data) {
+    error = "the plug-in gave no state";
+    return false;
+  }
+  const unsigned char* bytes = static_cast<const unsigned char*>(data);
+  file = Vst3PresetFile();
+  file.classId = ClassIdOf(host);
+  file.chunks.push_back(Vst3PresetChunk{kVst3ComponentChunk, std::vector<unsigned char>(bytes, bytes + size)});
+  return true;
+}
+
+bool ApplyVst3Preset(HostedPlugin& host, const Vst3PresetFile& file, std::string& error)
+{
+  if (RefuseVst2(host, error)) return false;
+  const std::string ours = ClassIdOf(host);
+  if (!SameText(file.classId, ours)) {
+    error = "the preset is for the class " + file.classId + ", not " + ours;
+    return false;
+  }
+  const Vst3PresetChunk* component = file.Find(kVst3ComponentChunk);
+  if (!component) {
+    error = "the preset holds no component state";
+    return false;
+  }
+  std::vector<unsigned char> state = component->bytes;
+  if (host.Dispatch(effSetChunk, kChunkOfBank, static_cast<VstIntPtr>(state.size()), state.data()) != 1) {
+    error = "the plug-in refused the preset's state";
+    return false;
+  }
+  Vst3Parts parts;
+  const Vst3PresetChunk* controller = file.Find(kVst3ControllerChunk);
+  if (controller && Vst3PartsOf(host.Effect(), &parts)) {
+    MemoryStream stream(controller->bytes);
+    parts.controller->setState(&stream);
+  }
+  return true;
+}
+
 bool SavePresetFile(HostedPlugin& host, const std::string& path, std::string& error)
 {
+  std::vector<unsigned char> bytes;
   PresetKind kind;
-  if (!PresetKindOfPath(path, kind)) {
-    error = path + " is not named .fxp or .fxb";
+  if (LowerExtension(path) == kVst3PresetSuffix) {
+    Vst3PresetFile file;
+    if (!CaptureVst3Preset(host, file, error)) return false;
+    bytes = EncodeVst3Preset(file);
+  } else if (PresetKindOfPath(path, kind)) {
+    PresetFile file;
+    if (!CapturePreset(host, kind, file)) {
+      error = "the plug-in gave no chunk";
+      return false;
+    }
+    bytes = EncodePresetFile(file);
+  } else {
+    error = path + " is not named .fxp, .fxb or .vstpreset";
     return false;
   }
-  PresetFile file;
-  if (!CapturePreset(host, kind, file)) {
-    error = "the plug-in gave no chunk";
-    return false;
-  }
-  const std::vector<unsigned char> bytes = EncodePresetFile(file);
   if (!WriteFileBytes(path, bytes.data(), bytes.size())) {
     error = "cannot write " + path;
     return false;
@@ -237,10 +326,15 @@ bool LoadPresetFile(HostedPlugin& host, const std::string& path, std::string& er
     error = "cannot read " + path;
     return false;
   }
-  PresetFile file;
-  if (!ParsePresetFile(bytes, file, error) || !ApplyPreset(host, file, error)) {
-    error = path + ": " + error;
-    return false;
+  bool applied;
+  if (bytes.size() >= sizeof kVst3PresetMagic - 1 &&
+      std::equal(bytes.begin(), bytes.begin() + sizeof kVst3PresetMagic - 1, kVst3PresetMagic)) {
+    Vst3PresetFile file;
+    applied = ParseVst3Preset(bytes, file, error) && ApplyVst3Preset(host, file, error);
+  } else {
+    PresetFile file;
+    applied = ParsePresetFile(bytes, file, error) && ApplyPreset(host, file, error);
   }
-  return true;
+  if (!applied) error = path + ": " + error;
+  return applied;
 }

@@ -48,6 +48,8 @@ public:
   const char* Error() const { return mError.c_str(); }
   // Whether the loaded module is a VST3 one.
   bool IsVst3() const { return mVst3 != nullptr; }
+  // The loaded VST3 module, owned by this object; null for a VST2 module.
+  const Vst3Module* Vst3() const { return mVst3.get(); }
 
   AEffect* Effect() const { return mEffect; }
   VstIntPtr Dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);

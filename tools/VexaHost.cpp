@@ -26,7 +26,7 @@ int Usage()
                "usage:\n"
                "  vexa-host info PLUGIN\n"
                "  vexa-host render PLUGIN IN OUT [--set NAME=VALUE ...] [--block N] [--rate R]\n"
-               "                   [--double] [--state FILE] [--preset FILE.fxp|FILE.fxb]\n"
+               "                   [--double] [--state FILE] [--preset FILE.fxp|.fxb|.vstpreset]\n"
                "                   [--out-format CONTAINER[:SAMPLE]] [--verbose]\n"
                "  vexa-host state save PLUGIN FILE [--program] [--set NAME=VALUE ...] [--name NAME]\n"
                "  vexa-host state load PLUGIN FILE [--program]\n"
@@ -117,7 +117,8 @@ bool LoadState(HostedPlugin& host, const std::string& path, bool program = false
   return r == 1;
 }
 
-// Loads a preset file (.fxp or .fxb) as hosts do from their preset menus.
+// Loads a preset file (.fxp, .fxb or .vstpreset) as hosts do from their
+// preset menus.
 bool LoadPreset(HostedPlugin& host, const std::string& path)
 {
   std::string error;
@@ -165,9 +166,9 @@ int State(int argc, char** argv)
   HostedPlugin host;
   if (!LoadPlugin(host, path)) return 1;
   host.Open(44100.0, 1024);
-  // Preset files (.fxp, .fxb) hold what hosts save; other files the chunk.
-  PresetKind presetKind;
-  const bool presetFile = PresetKindOfPath(file, presetKind);
+  // Preset files (.fxp, .fxb, .vstpreset) hold what hosts save; other files
+  // the chunk.
+  const bool presetFile = IsPresetFilePath(file);
   if (!std::strcmp(mode, "save")) {
     if (!ApplySettings(host, sets)) return 2;
     if (!programName.empty()) NameCurrentProgram(host, programName);

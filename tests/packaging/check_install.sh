@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Checks the install rules of a native build: `cmake --install` under DESTDIR
 # with a prefix of its own puts exactly the expected files below that prefix,
-# the module readable but not executable, and the installed vexa-host loads
-# the installed module and its presets from their installed places.
-# Usage: check_install.sh BUILD_DIR PRESET_TABLE
+# the modules readable but not executable, and the installed vexa-host loads
+# the installed modules and their presets from their installed places.
+# Usage: check_install.sh BUILD_DIR PRESET_TABLE [vst3]
+#   vst3: the build has the VST3 edition.
 set -uo pipefail
-build=$1 table=$2
+build=$1 table=$2 editions=" ${*:3} "
+vst3_binary=lib/vst3/Vexa.vst3/Contents/x86_64-linux/Vexa.so
+vst3_presets=share/vst3/presets/Corvanta/Vexa
 prefix=/opt/vexa-check
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -19,13 +22,20 @@ DESTDIR=$work cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "
 root=$work$prefix
 
 presets=$(grep -c '^[^#].*|' "$table")
+preset_files() { # folder extension
+  grep '^[^#].*|' "$table" | cut -d'|' -f1 | sed -e 's/[[:space:]]*$//' -e "s|^|$1/|" -e "s|\$|.$2|"
+}
 expected=$(
   {
     echo "bin/vexa-host"
     echo "lib/vst/Vexa.so"
     echo "share/man/man1/vexa-host.1"
     for doc in README.md LICENSE THIRD-PARTY.txt CHANGELOG.md; do echo "share/doc/vexa/$doc"; done
-    grep '^[^#].*|' "$table" | cut -d'|' -f1 | sed -e 's/[[:space:]]*$//' -e 's|^|share/vexa/presets/|' -e 's|$|.fxp|'
+    preset_files share/vexa/presets fxp
+    if [[ $editions == *" vst3 "* ]]; then
+      echo "$vst3_binary"
+      preset_files "$vst3_presets" vstpreset
+    fi
   } | LC_ALL=C sort
 )
 actual=$(cd "$work" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
@@ -33,14 +43,20 @@ actual=$(cd "$work" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sor
   fail "installed files differ from the expected ones:
 $(diff <(sed "s|^|${prefix#/}/|" <<<"$expected") <(echo "$actual"))"
 
-module=$root/lib/vst/Vexa.so
-[ "$(stat -c %a "$module" 2>/dev/null)" = 644 ] || fail "the module's mode is $(stat -c %a "$module" 2>/dev/null), not 644"
-"$root/bin/vexa-host" info "$module" | grep -qx 'effect       Vexa' || fail "the installed vexa-host does not load the installed module"
-loaded=0
-for preset in "$root"/share/vexa/presets/*.fxp; do
-  "$root/bin/vexa-host" state load "$module" "$preset" >/dev/null && loaded=$((loaded + 1))
-done
-[ "$loaded" -eq "$presets" ] || fail "$loaded of $presets installed presets load"
+# An installed module and its installed presets, through the installed tool.
+check_edition() { # module-file module-to-load preset-folder extension
+  [ "$(stat -c %a "$1" 2>/dev/null)" = 644 ] || fail "$1's mode is $(stat -c %a "$1" 2>/dev/null), not 644"
+  "$root/bin/vexa-host" info "$2" | grep -qx 'effect       Vexa' || fail "the installed vexa-host does not load $2"
+  local loaded=0 preset
+  for preset in "$3"/*."$4"; do
+    "$root/bin/vexa-host" state load "$2" "$preset" >/dev/null && loaded=$((loaded + 1))
+  done
+  [ "$loaded" -eq "$presets" ] || fail "$loaded of $presets installed .$4 presets load"
+}
+check_edition "$root/lib/vst/Vexa.so" "$root/lib/vst/Vexa.so" "$root/share/vexa/presets" fxp
+if [[ $editions == *" vst3 "* ]]; then
+  check_edition "$root/$vst3_binary" "$root/lib/vst3/Vexa.vst3" "$root/$vst3_presets" vstpreset
+fi
 
-[ "$failures" -eq 0 ] && echo "install rules: $(wc -l <<<"$actual") files under $prefix, module and presets load"
+[ "$failures" -eq 0 ] && echo "install rules: $(wc -l <<<"$actual") files under $prefix, modules and presets load"
 [ "$failures" -eq 0 ]

@@ -1,8 +1,9 @@
 // Preset files through real plug-ins, as hosts use them: Vexa's settings
 // saved as a program or a bank of values and loaded into a fresh instance
 // give the same values and name; a plug-in that keeps chunks is saved and
-// restored through its chunk; files for another plug-in or with values the
-// plug-in cannot take are refused without touching it.
+// restored through its chunk; the VST3 edition's presets carry its state
+// and its class; files for another plug-in or with values the plug-in
+// cannot take are refused without touching it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -176,6 +177,53 @@ TEST_F(HostPresets, ValuesJustOutsideTheRangeAreHeldToIt)
   ASSERT_TRUE(ApplyPreset(host, file, error)) << error;
   EXPECT_EQ(Values(host)[0], 1.0f);
   EXPECT_EQ(Values(host)[1], 0.0f);
+}
+
+TEST_F(HostPresets, Vst3PresetsCarryTheStateOfTheirClass)
+{
+  const std::string path = Temp("vexa.vstpreset");
+  std::vector<float> saved;
+  {
+    HostedPlugin host;
+    Open(host, VEXA_VST3_BUNDLE_PATH);
+    for (const char* s : {"Pitch=-12", "Mix=60", "Sequence=1"}) {
+      const std::string text(s);
+      const size_t eq = text.find('=');
+      ASSERT_TRUE(host.SetParamText(host.FindParam(text.substr(0, eq)), text.substr(eq + 1))) << s;
+    }
+    saved = Values(host);
+    std::string error;
+    ASSERT_TRUE(SavePresetFile(host, path, error)) << error;
+  }
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(ReadFileBytes(path, bytes));
+  Vst3PresetFile file;
+  std::string error;
+  ASSERT_TRUE(ParseVst3Preset(bytes, file, error)) << error;
+  EXPECT_EQ(file.classId, VEXA_VST3_CLASS_TEXT);
+  ASSERT_NE(file.Find(kVst3ComponentChunk), nullptr);
+
+  HostedPlugin fresh;
+  Open(fresh, VEXA_VST3_BUNDLE_PATH);
+  ASSERT_NE(Values(fresh), saved);
+  ASSERT_TRUE(LoadPresetFile(fresh, path, error)) << error;
+  EXPECT_EQ(Values(fresh), saved);
+
+  // Another class's preset, a preset without the component's state and a
+  // VST3 preset for the VST2 edition change nothing.
+  const std::vector<float> before = Values(fresh);
+  Vst3PresetFile other = file;
+  other.classId[0] = other.classId[0] == 'A' ? 'B' : 'A';
+  EXPECT_FALSE(ApplyVst3Preset(fresh, other, error));
+  Vst3PresetFile empty = file;
+  empty.chunks.clear();
+  EXPECT_FALSE(ApplyVst3Preset(fresh, empty, error));
+  EXPECT_EQ(Values(fresh), before);
+  HostedPlugin vst2;
+  Open(vst2, VEXA_MODULE_PATH);
+  EXPECT_FALSE(LoadPresetFile(vst2, path, error));
+  EXPECT_NE(error.find("VST2"), std::string::npos) << error;
+  std::remove(path.c_str());
 }
 
 TEST_F(HostPresets, UnreadableAndDamagedFilesNameThemselves)
