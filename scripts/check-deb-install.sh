@@ -4,9 +4,9 @@
 # behind. In a root made with debootstrap --variant=minbase it runs
 #   apt-get install ./vexa_<version>_amd64.deb
 # (which must pull in every library the files need), then checks that the
-# module's libraries are all found, that `vexa-host validate` passes on
-# /usr/lib/vst/Vexa.so and that vexa-host renders through an installed
-# preset; then `apt-get remove vexa` and `apt-get autoremove --purge`, after
+# modules' libraries are all found, that `vexa-host validate` passes on
+# /usr/lib/vst/Vexa.so and /usr/lib/vst3/Vexa.vst3, that every installed
+# preset loads and that vexa-host renders through one of each edition; then `apt-get remove vexa` and `apt-get autoremove --purge`, after
 # which the root holds exactly the files it held before the install (apt's
 # and dpkg's own records, caches and logs aside).
 #
@@ -76,17 +76,23 @@ dpkg-query --admindir="$root/var/lib/dpkg" -W vexa >/dev/null 2>&1 && fail "vexa
 snapshot >"$root.files-before.txt"
 
 step "apt-get install ./$name" "cd /tmp && apt-get install -y ./$name" || fail "the package does not install"
-step "libraries of the module and the tool" \
-  "ldd /usr/lib/vst/Vexa.so /usr/bin/vexa-host | tee /tmp/ldd.txt; ! grep -q 'not found' /tmp/ldd.txt" ||
-  fail "a library is missing"
-step "vexa-host validate /usr/lib/vst/Vexa.so" "vexa-host validate /usr/lib/vst/Vexa.so --strictness 2 --seed 1" ||
-  fail "the installed module does not validate"
+step "libraries of the modules and the tool" \
+  "ldd /usr/lib/vst/Vexa.so /usr/lib/vst3/Vexa.vst3/Contents/x86_64-linux/Vexa.so /usr/bin/vexa-host | tee /tmp/ldd.txt;
+   ! grep -q 'not found' /tmp/ldd.txt" || fail "a library is missing"
+for module in /usr/lib/vst/Vexa.so /usr/lib/vst3/Vexa.vst3; do
+  step "vexa-host validate $module" "vexa-host validate $module --strictness 2 --seed 1" ||
+    fail "the installed module $module does not validate"
+done
 step "vexa-host loads every installed preset" \
-  'for f in /usr/share/vexa/presets/*.fxp; do vexa-host state load /usr/lib/vst/Vexa.so "$f" >/dev/null || exit 1; echo "loads $f"; done' ||
+  'for f in /usr/share/vexa/presets/*.fxp; do vexa-host state load /usr/lib/vst/Vexa.so "$f" >/dev/null || exit 1; echo "loads $f"; done &&
+   for f in /usr/share/vst3/presets/Corvanta/Vexa/*.vstpreset; do
+     vexa-host state load /usr/lib/vst3/Vexa.vst3 "$f" >/dev/null || exit 1; echo "loads $f"; done' ||
   fail "an installed preset does not load"
-step "vexa-host render through an installed preset" \
+step "vexa-host render through installed presets" \
   "vexa-host render /usr/lib/vst/Vexa.so /tmp/in.wav /tmp/out.wav --preset '/usr/share/vexa/presets/Pumping Bass.fxp' &&
-   ls -l /tmp/out.wav" || fail "rendering through the installed module failed"
+   vexa-host render /usr/lib/vst3/Vexa.vst3 /tmp/in.wav /tmp/out3.wav \
+     --preset '/usr/share/vst3/presets/Corvanta/Vexa/Pumping Bass.vstpreset' &&
+   ls -l /tmp/out.wav /tmp/out3.wav" || fail "rendering through the installed modules failed"
 
 step "apt-get remove vexa" "apt-get remove -y vexa" || fail "the package does not remove"
 step "apt-get autoremove --purge" "apt-get autoremove -y --purge" || fail "autoremove failed"

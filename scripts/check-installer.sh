@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# An occasional check, not part of the test command (it makes two Wine
+# An occasional check, not part of the test command (it makes three Wine
 # prefixes): the Windows installer from scripts/package.sh, run silently in a
-# fresh 64-bit and a fresh 32-bit Wine prefix, installs the plug-in of the
-# system's width where it should, registers its uninstaller, and the
-# installed files load in vexa-host from their installed places; the
-# uninstaller then removes every file and registry key it made. In the
+# fresh 64-bit and a fresh 32-bit Wine prefix, installs the VST2 and VST3
+# plug-ins of the system's width and their presets where they belong,
+# registers its uninstaller, and the installed files load in vexa-host from
+# their installed places; the uninstaller then removes every file, folder
+# and registry key it made. In the
 # 32-bit prefix a second run installs into a folder of the user's choosing
 # (/D=). Uses the release trees of scripts/package.sh for vexa-host.exe and
 # the demo loop.
@@ -46,6 +47,9 @@ run_prefix() { # win64|win32 [/D=folder]
   local c=$prefix/drive_c host=$VEXA_ROOT/build/package-$arch/tools/vexa-host.exe
   local vst2='C:\Program Files\VSTPlugins' vst2_unix="$c/Program Files/VSTPlugins"
   local app="$c/Program Files/Corvanta/Vexa" kind='PE32+ executable (DLL).*x86-64'
+  local vst3='C:\Program Files\Common Files\VST3\Vexa.vst3' vst3_unix="$c/Program Files/Common Files/VST3"
+  local vst3_presets='C:\ProgramData\VST3 Presets\Corvanta\Vexa' vst3_presets_unix="$c/ProgramData/VST3 Presets"
+  local vst3_arch=x86_64-win
   if [ -n "$folder_option" ]; then
     vst2=${folder_option#/D=}
     vst2_unix="$c/$(sed -e 's|^C:\\||' -e 's|\\|/|g' <<<"$vst2")"
@@ -53,6 +57,7 @@ run_prefix() { # win64|win32 [/D=folder]
   reg_view=/reg:64
   if [ "$arch" = win32 ]; then
     kind='PE32 executable (DLL).*Intel 80386'
+    vst3_arch=x86-win
     reg_view=
   fi
   echo "== $arch prefix${folder_option:+, $folder_option}"
@@ -67,6 +72,10 @@ run_prefix() { # win64|win32 [/D=folder]
   check "silent install exits 0" in_prefix "$setup" /S "${words[@]}"
   settle
   check "the $arch plug-in is in $vst2" is_module "$vst2_unix/Vexa.dll" "$kind"
+  check "the $arch VST3 bundle in Common Files\\VST3" \
+    is_module "$vst3_unix/Vexa.vst3/Contents/$vst3_arch/Vexa.vst3" "$kind"
+  check "VST3 presets in $vst3_presets" \
+    test "$(ls "$vst3_presets_unix/Corvanta/Vexa" | wc -l)" -eq "$(ls "$VEXA_ROOT"/build/package-linux/presets/vst3 | wc -l)"
   check "documents, presets and uninstaller in Program Files\\Corvanta\\Vexa" \
     test -f "$app/README.txt" -a -f "$app/LICENSE.txt" -a -f "$app/THIRD-PARTY.txt" -a -f "$app/Uninstall.exe" \
     -a "$(ls "$app/Presets" | wc -l)" -eq "$(ls "$VEXA_ROOT"/build/package-linux/presets/vst2 | wc -l)"
@@ -76,12 +85,17 @@ run_prefix() { # win64|win32 [/D=folder]
   check "vexa-host renders through an installed preset" in_prefix "$host" render "$vst2\\Vexa.dll" \
     "$(winepath_of "$work/input.wav")" "$(winepath_of "$work/out-$arch.wav")" \
     --preset 'C:\Program Files\Corvanta\Vexa\Presets\Octave Down Grit.fxp'
+  check "vexa-host validates the installed VST3 bundle" in_prefix "$host" validate "$vst3" --strictness 1 --seed 1
+  check "vexa-host renders through the VST3 bundle and an installed VST3 preset" in_prefix "$host" render "$vst3" \
+    "$(winepath_of "$work/input.wav")" "$(winepath_of "$work/out3-$arch.wav")" --preset "$vst3_presets\Pumping Bass.vstpreset"
 
   check "silent uninstall exits 0" in_prefix "C:\\Program Files\\Corvanta\\Vexa\\Uninstall.exe" /S
   settle
   check "the plug-in is gone" test ! -e "$vst2_unix/Vexa.dll"
   check "its folder, empty now, is gone" test ! -e "$vst2_unix"
   check "Program Files\\Corvanta is gone" test ! -e "$c/Program Files/Corvanta"
+  check "the VST3 bundle and its emptied folder are gone" test ! -e "$vst3_unix"
+  check "the VST3 presets and their emptied folders are gone" test ! -e "$vst3_presets_unix"
   check "the uninstaller's registration is gone" key_absent "$uninstall_key"
   check "Vexa's settings key is gone" key_absent 'HKLM\Software\Corvanta'
   WINEPREFIX=$prefix wineserver -k 2>/dev/null

@@ -34,12 +34,11 @@ normalize() {
   find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 }
 
-# Fails when a file names the build machine's tree.
-check_no_build_paths() {
-  local f
-  for f in "$@"; do
-    if grep -aq "$root" "$f"; then fail "$f records the build path $root"; fi
-  done
+# Fails when a staged file names the build machine's tree.
+check_no_build_paths() { # folder
+  local found
+  found=$(grep -rlaF "$root" "$1" || true)
+  [ -z "$found" ] || fail "these files record the build path $root: $found"
 }
 
 build_trees() {
@@ -71,7 +70,7 @@ make_deb() {
   local deb=$stage/debian/vexa doc
   install_linux "$deb" /usr
   gzip -9n "$deb/usr/share/man/man1/vexa-host.1"
-  check_no_build_paths "$deb/usr/lib/vst/Vexa.so" "$deb/usr/bin/vexa-host"
+  check_no_build_paths "$deb"
   doc=$deb/usr/share/doc/vexa
   {
     echo "$VEXA_NAME $version, copyright $VEXA_VENDOR, under the MIT licence:"
@@ -93,7 +92,7 @@ make_deb() {
 
   local depends size
   mkdir -p "$deb/DEBIAN"
-  depends=$(debian_depends debian/vexa/usr/lib/vst/Vexa.so debian/vexa/usr/bin/vexa-host)
+  depends=$(cd "$stage" && debian_depends $(find debian/vexa/usr -name '*.so' -o -path '*/bin/*' -type f | sort))
   [ -n "$depends" ] || fail "dpkg-shlibdeps found no dependencies"
   size=$(du -sk --apparent-size "$deb/usr" | cut -f1)
   sed -e "s|%INSTALLED_SIZE%|$size|" -e "s|%DEPENDS%|$depends|" "$packaging/debian/control" >"$deb/DEBIAN/control"
@@ -107,7 +106,7 @@ make_deb() {
 make_tar() {
   local top=$stage/linux/$tar_top
   install_linux "" "$top"
-  check_no_build_paths "$top/lib/vst/Vexa.so" "$top/bin/vexa-host"
+  check_no_build_paths "$top"
   cp "$packaging/linux/INSTALL.txt" "$top/INSTALL.txt"
   normalize "$stage/linux"
   tar -C "$stage/linux" --sort=name --owner=0 --group=0 --numeric-owner --mtime="@$SOURCE_DATE_EPOCH" \
@@ -122,9 +121,10 @@ stage_windows() {
   for tree in package-win32 package-win64; do
     cmake --install "$root/build/$tree" --prefix "$top" --strip >/dev/null
   done
-  check_no_build_paths "$top"/VST2/*/Vexa.dll
-  mkdir -p "$top/Presets/VST2"
+  check_no_build_paths "$top"
+  mkdir -p "$top/Presets/VST2" "$top/Presets/VST3"
   cp "$root"/build/package-linux/presets/vst2/*.fxp "$top/Presets/VST2/"
+  cp "$root"/build/package-linux/presets/vst3/*.vstpreset "$top/Presets/VST3/"
   cp "$packaging/windows/INSTALL.txt" "$top/INSTALL.txt"
   to_crlf "$top"/*.txt
   normalize "$stage/windows"
@@ -155,9 +155,14 @@ make_setup() {
   local top=$stage/windows/$win_top deletes=$stage/nsis/preset-deletes.nsh f
   mkdir -p "$stage/nsis"
   # The uninstaller removes exactly the preset files the installer wrote.
-  for f in "$top"/Presets/VST2/*.fxp; do
-    printf '  Delete "$AppDir\\Presets\\%s"\n' "$(basename "$f")"
-  done >"$deletes"
+  {
+    for f in "$top"/Presets/VST2/*.fxp; do
+      printf '  Delete "$AppDir\\Presets\\%s"\n' "$(basename "$f")"
+    done
+    for f in "$top"/Presets/VST3/*.vstpreset; do
+      printf '  Delete "$Vst3PresetDir\\%s"\n' "$(basename "$f")"
+    done
+  } >"$deletes"
   makensis -V2 -DIDENTITY="$packaging/windows/Identity.nsh" -DSTAGE="$top" -DOUTFILE="$dist/$setup_name" \
     -DPRESET_DELETES="$deletes" "$root/packaging/windows/Vexa.nsi"
 }

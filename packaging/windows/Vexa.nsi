@@ -1,10 +1,13 @@
 ; Vexa's Windows installer, built by scripts/package.sh:
 ;   makensis -DIDENTITY=<build>/packaging/windows/Identity.nsh -DSTAGE=<staged Windows files>
 ;            -DPRESET_DELETES=<preset removal lines> -DOUTFILE=<setup.exe> Vexa.nsi
-; It installs the VST2 plug-in that matches the system (the 64-bit DLL on
-; 64-bit Windows, the 32-bit DLL on 32-bit Windows) into a folder the user
-; chooses, the documents and presets with the uninstaller under
-; Program Files\<vendor>\<name>, and registers the uninstaller with Windows.
+; It installs the plug-ins that match the system (64-bit on 64-bit Windows,
+; 32-bit on 32-bit Windows): the VST2 DLL into a folder the user chooses, the
+; VST3 bundle into the common VST3 folder (Program Files\Common Files\VST3)
+; and its presets into the shared VST3 preset folder (ProgramData\VST3
+; Presets\<vendor>\<name>); the documents, the VST2 presets and the
+; uninstaller under Program Files\<vendor>\<name>; and it registers the
+; uninstaller with Windows.
 ; /S installs silently into the folder of an earlier installation, the
 ; default C:\Program Files\VSTPlugins, or the folder /D= names.
 
@@ -29,6 +32,10 @@ BrandingText "${VEXA_VENDOR}"
 ; <name> folder.
 Var VendorDir
 Var AppDir
+; The VST3 bundle, the folder of its binary, and the presets' folder.
+Var Vst3Bundle
+Var Vst3BinaryDir
+Var Vst3PresetDir
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_LICENSE "${STAGE}\LICENSE.txt"
@@ -51,13 +58,20 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (c) ${VEXA_VEN
 ; The 64-bit registry and folders on 64-bit Windows, where the installer
 ; itself runs as a 32-bit program.
 !macro ChooseSystemView
+  ; $APPDATA names the folder all users share (ProgramData).
+  SetShellVarContext all
   ${If} ${RunningX64}
     SetRegView 64
     StrCpy $VendorDir "$PROGRAMFILES64\${VEXA_VENDOR}"
+    StrCpy $Vst3Bundle "$COMMONFILES64\VST3\${VEXA_NAME}.vst3"
+    StrCpy $Vst3BinaryDir "$Vst3Bundle\Contents\x86_64-win"
   ${Else}
     StrCpy $VendorDir "$PROGRAMFILES\${VEXA_VENDOR}"
+    StrCpy $Vst3Bundle "$COMMONFILES\VST3\${VEXA_NAME}.vst3"
+    StrCpy $Vst3BinaryDir "$Vst3Bundle\Contents\x86-win"
   ${EndIf}
   StrCpy $AppDir "$VendorDir\${VEXA_NAME}"
+  StrCpy $Vst3PresetDir "$APPDATA\VST3 Presets\${VEXA_VENDOR}\${VEXA_NAME}"
 !macroend
 
 Function .onInit
@@ -82,6 +96,15 @@ Section "${VEXA_NAME}"
   ${Else}
     File "${STAGE}\VST2\32-bit\${VEXA_NAME}.dll"
   ${EndIf}
+
+  SetOutPath "$Vst3BinaryDir"
+  ${If} ${RunningX64}
+    File "${STAGE}\VST3\${VEXA_NAME}.vst3\Contents\x86_64-win\${VEXA_NAME}.vst3"
+  ${Else}
+    File "${STAGE}\VST3\${VEXA_NAME}.vst3\Contents\x86-win\${VEXA_NAME}.vst3"
+  ${EndIf}
+  SetOutPath "$Vst3PresetDir"
+  File "${STAGE}\Presets\VST3\*.vstpreset"
 
   SetOutPath "$AppDir"
   File "${STAGE}\README.txt"
@@ -117,6 +140,12 @@ Section "Uninstall"
     RMDir "$0"
   ${EndIf}
 
+  Delete "$Vst3BinaryDir\${VEXA_NAME}.vst3"
+  RMDir "$Vst3BinaryDir"
+  RMDir "$Vst3Bundle\Contents"
+  RMDir "$Vst3Bundle"
+  RMDir "$Vst3Bundle\.."
+
   Delete "$AppDir\README.txt"
   Delete "$AppDir\INSTALL.txt"
   Delete "$AppDir\LICENSE.txt"
@@ -124,6 +153,9 @@ Section "Uninstall"
   Delete "$AppDir\CHANGELOG.txt"
   !include "${PRESET_DELETES}"
   RMDir "$AppDir\Presets"
+  RMDir "$Vst3PresetDir"
+  RMDir "$Vst3PresetDir\.."
+  RMDir "$APPDATA\VST3 Presets"
   Delete "$AppDir\Uninstall.exe"
   RMDir "$AppDir"
   RMDir "$VendorDir"
