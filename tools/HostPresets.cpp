@@ -57,12 +57,16 @@ bool RefuseVst2(const HostedPlugin& host, std::string& error)
 
 bool KeepsChunks(const AEffect* e) { return (e->flags & effFlagsProgramChunks) != 0; }
 
+// A plug-in ID as the four characters it spells, first from its high byte;
+// '?' for bytes that are no printable character.
 std::string FourCharacters(int32_t id)
 {
+  constexpr int kCharacters = 4;
+  constexpr int kBitsPerCharacter = 8;
   std::string s;
-  for (int shift = 24; shift >= 0; shift -= 8) {
-    const char c = static_cast<char>((static_cast<uint32_t>(id) >> shift) & 0xFF);
-    s += std::isprint(static_cast<unsigned char>(c)) ? c : '?';
+  for (int i = kCharacters - 1; i >= 0; --i) {
+    const unsigned char c = static_cast<unsigned char>(static_cast<uint32_t>(id) >> (kBitsPerCharacter * i));
+    s += std::isprint(c) ? static_cast<char>(c) : '?';
   }
   return s;
 }
