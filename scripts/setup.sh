@@ -23,6 +23,9 @@ NATIVE_PKGS=(
   python3-cairo fonts-inter fontconfig                         # the editor artwork generator, fc-match
   ardour                                                       # a real host: headless sessions, plug-in scanners
   nsis lintian                                                 # the Windows installer, the Debian package's check
+  lv2-dev liblilv-dev                                          # the LV2 edition, LV2 hosting in vexa-host
+  lilv-utils sordi                                             # lv2info, sord_validate: the bundle's checks
+  jalv jackd2                                                  # a GUI host the LV2 edition is tried in
 )
 
 # A locale with decimal commas, for the tests that show texts stay

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "tools/Lv2Module.h"
 #include "tools/Vst3Effect.h"
 
 namespace {
@@ -73,6 +74,14 @@ bool HostedPlugin::Load(const char* path, const char* entryName)
     if (!mVst3->Load(path, mError)) return false;
     return Attach(nullptr);
   }
+  if (IsLv2Bundle(path)) {
+    mLv2.reset(new Lv2Module);
+    if (!mLv2->Load(path)) {
+      mError = mLv2->Error();
+      return false;
+    }
+    return Attach(nullptr);
+  }
   if (!mModule.Load(path)) {
     mError = mModule.Error();
     return false;
@@ -105,7 +114,7 @@ bool HostedPlugin::Attach(VstEntryProc entry)
 
 AEffect* HostedPlugin::NewInstance()
 {
-  if (!mEntry && !mVst3) return nullptr;
+  if (!mEntry && !mVst3 && !mLv2) return nullptr;
   {
     // This host goes to the back of the list, so calls made during
     // construction (before the record is known) reach it.
@@ -114,7 +123,8 @@ AEffect* HostedPlugin::NewInstance()
     hosts.erase(std::remove(hosts.begin(), hosts.end(), this), hosts.end());
     hosts.push_back(this);
   }
-  return mVst3 ? mVst3->NewInstance(HostCallback) : mEntry(HostCallback);
+  if (mVst3) return mVst3->NewInstance(HostCallback);
+  return mLv2 ? mLv2->NewInstance(HostCallback) : mEntry(HostCallback);
 }
 
 VstIntPtr HostedPlugin::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)

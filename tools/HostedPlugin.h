@@ -8,6 +8,7 @@
 
 #include "tools/ModuleLoader.h"
 
+class Lv2Module;
 class Vst3Module;
 
 // One call the plug-in made into the host, as recorded.
@@ -37,7 +38,9 @@ public:
   // "main"; by default the first of the two the module exports); false with
   // Error() on failure. A path ending in ".vst3" is a VST3 bundle (or, on
   // Windows, its binary): its instances present the same record through a
-  // facade (tools/Vst3Effect.h).
+  // facade (tools/Vst3Effect.h). A path naming an LV2 bundle loads its
+  // plug-in through lilv, its instances presented as the same record too
+  // (tools/Lv2Module.h).
   bool Load(const char* path, const char* entryName = nullptr);
   // Makes an instance through an entry point linked into this program (no
   // module is loaded); false with Error() on failure.
@@ -86,6 +89,7 @@ private:
 
   ModuleLoader mModule;
   std::unique_ptr<Vst3Module> mVst3;
+  std::unique_ptr<Lv2Module> mLv2;
   VstEntryProc mEntry = nullptr;
   AEffect* mEffect = nullptr;
   std::string mError;

@@ -74,7 +74,9 @@ bool SnapshotEditor(HostedPlugin& host, const std::string& pngPath, std::string&
     error = "the plug-in has no editor";
     return false;
   }
-  if (!EditorRectSize(e, &w, &h)) {
+  // An editor that gives its size only once open (LV2 UIs do) opens at a
+  // provisional size, and the frame fits it afterwards.
+  if (ReadEditorRect(e, &w, &h) == EditorRectAnswer::Unusable) {
     error = "the plug-in reports no usable editor size";
     return false;
   }
