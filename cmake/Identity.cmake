@@ -15,6 +15,10 @@ set(VEXA_VST3_CONTROLLER_UUID "C0A5E7B1-3F42-4D8A-9B61-7E2D5A9C4F11")
 # URIs of the LV2 plug-in and of its user interface.
 set(VEXA_LV2_URI "urn:corvanta:vexa")
 set(VEXA_LV2_UI_URI "urn:corvanta:vexa#ui")
+# The key of the LV2 state's one property, the bank chunk's bytes, and the
+# URI of the preset holding the default settings.
+set(VEXA_LV2_STATE_KEY "urn:corvanta:vexa#bank")
+set(VEXA_LV2_DEFAULT_PRESET_URI "urn:corvanta:vexa#preset-default")
 
 # The core packs a version as (major << 16) | (minor << 8) | patch, so minor
 # and patch must fit in a byte each.

@@ -49,10 +49,10 @@ void Vexa::ProcessBlock(double** inputs, double** outputs, int frames)
 {
   IEditorLink* editor = Editor();
   IndicatorSink* indicators = nullptr;
-  if (editor) {
+  if (editor || mIndicators.always) {
     // The editor's controls are all added before it is attached, so its
     // control count is fixed while it exists.
-    const int controls = editor->ControlCount();
+    const int controls = editor ? editor->ControlCount() : 0;
     mIndicators.editor = editor;
     mIndicators.showReduction = mIndicators.reductionControl >= 0 && mIndicators.reductionControl < controls;
     mIndicators.showGate = mIndicators.gateControl >= 0 && mIndicators.gateControl < controls;

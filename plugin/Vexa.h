@@ -34,6 +34,12 @@ public:
   // held.
   void ProcessBlock(double** inputs, double** outputs, int frames) override;
 
+  // Has processing compute the indicator values also while there is no
+  // editor, for hosts that show them themselves: after each block they are
+  // in Chain().reductionMeter and Chain().gateMeter. Right after
+  // construction, before any processing.
+  void AlwaysComputeIndicators() { mIndicators.always = true; }
+
   // Set while the editor is built: the list indices of the two indicator
   // controls. Indices outside the editor's control list are not shown.
   void SetMeterControls(int reduction, int gate)
@@ -58,6 +64,7 @@ private:
     int gateControl = -1;
     bool showReduction = false;
     bool showGate = false;
+    bool always = false;
   };
 
   EffectChain mChain;
