@@ -64,7 +64,7 @@ void IPlugLv2::TakeOptions(const LV2_Feature* const* features)
     if (o->key != maxBlock || o->type != intType || o->size != sizeof(int32_t) || !o->value) continue;
     int32_t length;
     std::memcpy(&length, o->value, sizeof length);
-    if (length > 0) mMaxBlock = length;
+    if (length > 0) mMaxBlock = length < kLv2LongestSlice ? length : kLv2LongestSlice;
   }
 }
 

@@ -36,6 +36,9 @@ struct Lv2HostContext
 // Longest block when the host gives no bufsz:maxBlockLength; longer blocks
 // are processed in slices of the longest.
 constexpr int kLv2FallbackBlockLength = 4096;
+// A longer maximum a host announces is taken as this: the scratch buffers
+// stay of a sane size, and longer blocks go in slices.
+constexpr int kLv2LongestSlice = 65536;
 
 // An IPlugBase that an LV2 host talks to. Owns its state chunk buffer and,
 // through IPlugBase, everything else of the instance; the host's port

@@ -473,6 +473,23 @@ TEST_F(Lv2Plugin, ABlockLongerThanTheMaximumIsProcessedInSlices)
   EXPECT_EQ(a, b);
 }
 
+TEST_F(Lv2Plugin, AnAbsurdMaximumBlockLengthGivesWholeBlocksOfSaneSize)
+{
+  // A host announcing blocks of 2^31 - 1 frames must not make the
+  // instance take gigabytes; blocks of a usual size stay whole.
+  maxBlock = std::numeric_limits<int32_t>::max();
+  constexpr int kBlock = 4096;
+  auto lv2 = Instantiate();
+  ASSERT_TRUE(lv2);
+  auto vst = Vst2Like(*lv2, kBlock);
+  ASSERT_TRUE(vst);
+  const auto input = Signal(0.5, 5);
+  std::vector<std::vector<float>> a(kChannels), b(kChannels);
+  lv2->Render(input, a, kBlock);
+  RenderVst2(*vst, input, b, kBlock);
+  EXPECT_EQ(a, b);
+}
+
 TEST_F(Lv2Plugin, RefusesAHostWithoutTheUridMap)
 {
   EXPECT_FALSE(Instantiate(false));
