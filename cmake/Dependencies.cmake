@@ -94,12 +94,14 @@ else()
   else()
     pkg_check_modules(SNDFILE IMPORTED_TARGET sndfile)
   endif()
-  # The LV2 edition builds on Debian's LV2 headers; the host tool loads LV2
-  # bundles through lilv, where it is installed (the tests need it).
-  pkg_check_modules(LV2 REQUIRED IMPORTED_TARGET lv2)
+  # The LV2 edition builds on Debian's LV2 headers and the host tool loads
+  # LV2 bundles through lilv; the tests need both, other builds use what
+  # they find.
   if(VEXA_BUILD_TESTS)
+    pkg_check_modules(LV2 REQUIRED IMPORTED_TARGET lv2)
     pkg_check_modules(LILV REQUIRED IMPORTED_TARGET lilv-0)
   else()
+    pkg_check_modules(LV2 IMPORTED_TARGET lv2)
     pkg_check_modules(LILV IMPORTED_TARGET lilv-0)
   endif()
 endif()
