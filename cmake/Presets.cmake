@@ -8,31 +8,12 @@
 # build.
 #
 # Sets VEXA_PRESET_FILES_VST2 and VEXA_PRESET_FILES_VST3 for the install
-# rules.
+# rules. The LV2 edition's presets are in its bundle's data
+# (plugin/CMakeLists.txt), read from the same table (cmake/PresetTable.cmake).
 
-set(VEXA_PRESET_TABLE ${PROJECT_SOURCE_DIR}/resources/presets.txt)
 set(VEXA_PRESETS_DIR ${CMAKE_BINARY_DIR}/presets)
 set(VEXA_PRESET_FILES_VST2 "")
 set(VEXA_PRESET_FILES_VST3 "")
-
-# vexa_read_presets(): VEXA_PRESET_COUNT and, for i from 0, VEXA_PRESET_NAME_<i>
-# and VEXA_PRESET_SETTINGS_<i> (a list of NAME=VALUE) in the caller's scope.
-function(vexa_read_presets)
-  file(STRINGS ${VEXA_PRESET_TABLE} lines REGEX "^[^#].*[|]")
-  set(i 0)
-  foreach(line IN LISTS lines)
-    string(REPLACE "|" ";" fields "${line}")
-    list(GET fields 0 name)
-    list(GET fields 1 settings)
-    string(STRIP "${name}" name)
-    string(STRIP "${settings}" settings)
-    string(REGEX REPLACE "[ \t]+" ";" settings "${settings}")
-    set(VEXA_PRESET_NAME_${i} "${name}" PARENT_SCOPE)
-    set(VEXA_PRESET_SETTINGS_${i} "${settings}" PARENT_SCOPE)
-    math(EXPR i "${i} + 1")
-  endforeach()
-  set(VEXA_PRESET_COUNT ${i} PARENT_SCOPE)
-endfunction()
 
 if(NOT CMAKE_CROSSCOMPILING AND NOT VEXA_TSAN AND TARGET vexa-host)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VEXA_PRESET_TABLE})

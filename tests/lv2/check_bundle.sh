@@ -3,10 +3,13 @@
 # no error against the LV2 schemas (and does find one planted in a copy),
 # lv2info lists the plug-in with the ports, ranges and defaults intended,
 # and each control port carries the unit intended (read with sordi, since
-# lv2info shows no units).
-# Usage: check_bundle.sh BUNDLE_DIR
+# lv2info shows no units); the bundle holds each factory preset of the table
+# under its name, with the table's values (and the defaults for the
+# parameters a line does not name).
+# Usage: check_bundle.sh BUNDLE_DIR PRESET_TABLE
 set -euo pipefail
-bundle=$(cd "${1:?usage: check_bundle.sh BUNDLE_DIR}" && pwd)
+bundle=$(cd "${1:?usage: check_bundle.sh BUNDLE_DIR PRESET_TABLE}" && pwd)
+table=${2:?usage: check_bundle.sh BUNDLE_DIR PRESET_TABLE}
 schemas=/usr/lib/lv2
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -87,9 +90,51 @@ while read -r symbol unit; do
   [ "$found" = "$unit" ] || fail "port $symbol has unit '${found}', not '${unit}'"
 done < "$work/units.expected"
 
+# The presets: lv2info lists each label; the triples give each preset's
+# port values, which must be the table's in the ports' units (Attack and
+# Release in ms, the table in seconds).
+sordi "$bundle/presets.ttl" > "$work/presets.nt"
+presets=0
+while IFS='|' read -r name settings _; do
+  name=$(sed 's/[[:space:]]*$//' <<<"$name")
+  presets=$((presets + 1))
+  grep -qE "^[[:space:]]+$name\$" "$work/info.txt" || fail "lv2info lists no preset $name"
+  uri="<urn:corvanta:vexa#preset-$(tr 'A-Z ' 'a-z-' <<<"$name")>"
+  # symbol value, one a line, from the triples of the preset's ports.
+  awk -v uri="$uri" '$1 == uri && $2 == "<http://lv2plug.in/ns/lv2core#port>" {port[$3] = 1}
+    $2 == "<http://lv2plug.in/ns/lv2core#symbol>" {symbol[$1] = $3}
+    $2 == "<http://lv2plug.in/ns/ext/presets#value>" {value[$1] = $3}
+    END {for (p in port) {s = symbol[p]; v = value[p]; gsub(/"/, "", s); sub(/\^\^.*/, "", v); gsub(/"/, "", v); print s, v}}' \
+    "$work/presets.nt" > "$work/values.txt"
+  while read -r param symbol scale def; do
+    want=$def
+    for setting in $settings; do
+      [ "${setting%%=*}" = "$param" ] && want=${setting#*=}
+    done
+    got=$(awk -v s="$symbol" '$1 == s {print $2}' "$work/values.txt")
+    awk -v got="$got" -v want="$want" -v scale="$scale" \
+      'BEGIN {d = got - want * scale; exit !(got != "" && d < 1e-9 && d > -1e-9)}' ||
+      fail "preset $name: port $symbol is '$got', not $want x $scale"
+  done <<'PARAMS'
+Q q 1 0.707
+Frequency frequency 1 20000
+Attack attack 1000 0.001
+Release release 1000 0.1
+Intensity intensity 1 0
+Mix mix 1 0
+Output output 1 0
+Pitch pitch 1 0
+Sequence sequence 1 0
+PARAMS
+done < <(grep '^[^#].*|' "$table")
+[ "$presets" -ge 1 ] || fail "the table $table holds no presets"
+listed=$(grep -c '^<urn:corvanta:vexa#preset-[^>]*> <http://www.w3.org/1999/02/22-rdf-syntax-ns#type>' \
+  "$work/presets.nt" || true)
+[ "$listed" = "$presets" ] || fail "the bundle holds $listed presets, the table $presets"
+
 if [ "$failed" -ne 0 ]; then
   echo "--- lv2info:"
   cat "$work/info.txt" "$work/info.err"
   exit 1
 fi
-echo "OK: the bundle validates, and lv2info and its triples show the ports intended"
+echo "OK: the bundle validates, and lv2info and its triples show the ports and $presets presets intended"
