@@ -6,6 +6,8 @@
 # $HOME/.local for one user):
 #   lib/vst/Vexa.so                      the VST2 module
 #   lib/vst3/Vexa.vst3/                  the VST3 bundle
+#   lib/lv2/Vexa.lv2/                    the LV2 bundle: plug-in, UI, data
+#                                        and the factory presets
 #   bin/vexa-host                        the host tool
 #   share/man/man1/vexa-host.1           its manual page
 #   share/vexa/presets/*.fxp             the factory presets, VST2 programs
@@ -56,6 +58,13 @@ else()
   install(TARGETS Vexa LIBRARY DESTINATION lib/vst PERMISSIONS ${readable})
   if(TARGET VexaVst3)
     install(TARGETS VexaVst3 LIBRARY DESTINATION lib/vst3/${VEXA_VST3_BINARY_DESTINATION} PERMISSIONS ${readable})
+  endif()
+  if(TARGET VexaLv2)
+    get_filename_component(bundle ${VEXA_LV2_BUNDLE_DIR} NAME)
+    install(TARGETS VexaLv2 VexaLv2Ui LIBRARY DESTINATION lib/lv2/${bundle} PERMISSIONS ${readable})
+    foreach(data manifest plugin ui presets)
+      install(FILES ${VEXA_LV2_BUNDLE_DIR}/${data}.ttl DESTINATION lib/lv2/${bundle})
+    endforeach()
   endif()
   if(TARGET vexa-host)
     install(TARGETS vexa-host RUNTIME DESTINATION bin)

@@ -5,7 +5,8 @@
 #   apt-get install ./vexa_<version>_amd64.deb
 # (which must pull in every library the files need), then checks that the
 # modules' libraries are all found, that `vexa-host validate` passes on
-# /usr/lib/vst/Vexa.so and /usr/lib/vst3/Vexa.vst3, that every installed
+# /usr/lib/vst/Vexa.so, /usr/lib/vst3/Vexa.vst3 and /usr/lib/lv2/Vexa.lv2
+# (whose presets are in its data), that every installed
 # preset loads and that vexa-host renders through one of each edition; then `apt-get remove vexa` and `apt-get autoremove --purge`, after
 # which the root holds exactly the files it held before the install (apt's
 # and dpkg's own records, caches and logs aside).
@@ -77,9 +78,10 @@ snapshot >"$root.files-before.txt"
 
 step "apt-get install ./$name" "cd /tmp && apt-get install -y ./$name" || fail "the package does not install"
 step "libraries of the modules and the tool" \
-  "ldd /usr/lib/vst/Vexa.so /usr/lib/vst3/Vexa.vst3/Contents/x86_64-linux/Vexa.so /usr/bin/vexa-host | tee /tmp/ldd.txt;
+  "ldd /usr/lib/vst/Vexa.so /usr/lib/vst3/Vexa.vst3/Contents/x86_64-linux/Vexa.so \
+     /usr/lib/lv2/Vexa.lv2/Vexa.so /usr/lib/lv2/Vexa.lv2/VexaUI.so /usr/bin/vexa-host | tee /tmp/ldd.txt;
    ! grep -q 'not found' /tmp/ldd.txt" || fail "a library is missing"
-for module in /usr/lib/vst/Vexa.so /usr/lib/vst3/Vexa.vst3; do
+for module in /usr/lib/vst/Vexa.so /usr/lib/vst3/Vexa.vst3 /usr/lib/lv2/Vexa.lv2; do
   step "vexa-host validate $module" "vexa-host validate $module --strictness 2 --seed 1" ||
     fail "the installed module $module does not validate"
 done

@@ -69,6 +69,9 @@ debian_depends() { # binaries, relative to $stage
 make_deb() {
   local deb=$stage/debian/vexa doc
   install_linux "$deb" /usr
+  # The LV2 edition is left out of builds that lack the LV2 headers; a
+  # release has every edition.
+  [ -f "$deb/usr/lib/lv2/Vexa.lv2/manifest.ttl" ] || fail "the release tree has no LV2 bundle"
   gzip -9n "$deb/usr/share/man/man1/vexa-host.1"
   check_no_build_paths "$deb"
   doc=$deb/usr/share/doc/vexa
