@@ -82,6 +82,19 @@ bool ParsePreset(const std::string& arg, Lv2PresetSpec& preset, std::string& err
   return true;
 }
 
+// False, with the reason, when a preset of the spec has the URI of this
+// one: two labels that differ only in case or spaces and dashes.
+bool IsNewPreset(const Lv2BundleSpec& spec, const Lv2PresetSpec& preset, std::string& error)
+{
+  for (const Lv2PresetSpec& p : spec.presets) {
+    if (p.uri == preset.uri) {
+      error = "presets " + p.label + " and " + preset.label + " would share the URI " + p.uri;
+      return false;
+    }
+  }
+  return true;
+}
+
 Lv2BundleSpec VexaBundle(const char* binary, const char* uiBinary)
 {
   Lv2BundleSpec spec;
@@ -112,7 +125,7 @@ int main(int argc, char** argv)
   std::string error;
   for (int i = kFixedArgs; i < argc; ++i) {
     Lv2PresetSpec preset;
-    if (!ParsePreset(argv[i], preset, error)) {
+    if (!ParsePreset(argv[i], preset, error) || !IsNewPreset(spec, preset, error)) {
       std::fprintf(stderr, "vexa-lv2-bundle: %s\n", error.c_str());
       return 1;
     }
