@@ -26,9 +26,12 @@
 // atomics.
 #include <lv2/atom/atom.h>
 #include <lv2/buf-size/buf-size.h>
+#include <lv2/core/lv2.h>
 #include <lv2/options/options.h>
 #include <lv2/parameters/parameters.h>
+#include <lv2/presets/presets.h>
 #include <lv2/state/state.h>
+#include <serd/serd.h>
 
 #include <atomic>
 #include <cstdint>
@@ -66,6 +69,71 @@ constexpr int kDisplayDigits = 4;
 constexpr int kMaxDisplayDecimals = 4;
 // The largest side an editor rectangle holds.
 constexpr int kMaxRectSide = INT16_MAX;
+
+// Which state texts lilv can take. lilv_state_new_from_string looks up the
+// subject typed pset:Preset and reads it without checking that one was found:
+// text that names none (damaged, truncated, foreign) makes it dereference
+// null. So the text is read once here, with the prefixes lilv predefines and
+// the same reader, and goes to lilv only when it types some subject a preset.
+struct PresetScan
+{
+  SerdEnv* env;
+  bool found;
+};
+
+constexpr const char* kStatePrefixes[][2] = {
+  {"atom", LV2_ATOM_PREFIX}, {"lv2", LV2_CORE_PREFIX}, {"pset", LV2_PRESETS_PREFIX},
+  {"rdf", "http://www.w3.org/1999/02/22-rdf-syntax-ns#"}, {"rdfs", "http://www.w3.org/2000/01/rdf-schema#"},
+  {"state", LV2_STATE_PREFIX}, {"xsd", "http://www.w3.org/2001/XMLSchema#"}};
+constexpr const char* kRdfType = "http://www.w3.org/1999/02/22-rdf-syntax-ns#type";
+
+bool ExpandsTo(const SerdEnv* env, const SerdNode* node, const char* uri)
+{
+  SerdNode full = serd_env_expand_node(env, node);
+  const bool same = full.buf && std::strcmp(reinterpret_cast<const char*>(full.buf), uri) == 0;
+  serd_node_free(&full);
+  return same;
+}
+
+SerdStatus ScanBase(void* handle, const SerdNode* uri)
+{
+  return serd_env_set_base_uri(static_cast<PresetScan*>(handle)->env, uri);
+}
+
+SerdStatus ScanPrefix(void* handle, const SerdNode* name, const SerdNode* uri)
+{
+  return serd_env_set_prefix(static_cast<PresetScan*>(handle)->env, name, uri);
+}
+
+SerdStatus ScanStatement(void* handle, SerdStatementFlags, const SerdNode*, const SerdNode*,
+                         const SerdNode* predicate, const SerdNode* object, const SerdNode*, const SerdNode*)
+{
+  PresetScan* scan = static_cast<PresetScan*>(handle);
+  if (ExpandsTo(scan->env, predicate, kRdfType) && ExpandsTo(scan->env, object, LV2_PRESETS__Preset)) {
+    scan->found = true;
+  }
+  return SERD_SUCCESS;
+}
+
+// lilv reports the text's faults when it reads it; this first reading stays
+// quiet.
+SerdStatus QuietErrors(void*, const SerdError*) { return SERD_SUCCESS; }
+
+bool NamesAPreset(const char* text)
+{
+  SerdNode base = SERD_NODE_NULL;
+  PresetScan scan{serd_env_new(&base), false};
+  for (const auto& prefix : kStatePrefixes) {
+    serd_env_set_prefix_from_strings(scan.env, reinterpret_cast<const uint8_t*>(prefix[0]),
+                                     reinterpret_cast<const uint8_t*>(prefix[1]));
+  }
+  SerdReader* reader = serd_reader_new(SERD_TURTLE, &scan, nullptr, ScanBase, ScanPrefix, ScanStatement, nullptr);
+  serd_reader_set_error_sink(reader, QuietErrors, nullptr);
+  serd_reader_read_string(reader, reinterpret_cast<const uint8_t*>(text));
+  serd_reader_free(reader);
+  serd_env_free(scan.env);
+  return scan.found;
+}
 
 void CopyText(void* ptr, const std::string& text, int bound)
 {
@@ -608,7 +676,7 @@ bool Lv2Effect::ApplyState(LilvState* state)
 
 bool Lv2Effect::RestoreState(const char* text)
 {
-  if (!mInstance) return false;
+  if (!mInstance || !NamesAPreset(text)) return false;
   return ApplyState(lilv_state_new_from_string(mPlugin.world, mPlugin.urids.MapFeature(), text));
 }
 

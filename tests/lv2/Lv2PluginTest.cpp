@@ -180,6 +180,11 @@ protected:
     return n > 0 && p ? std::vector<unsigned char>(p, p + n) : std::vector<unsigned char>();
   }
 
+  static VstIntPtr SetChunk(HostedPlugin& host, std::string bytes)
+  {
+    return host.Dispatch(effSetChunk, 0, static_cast<VstIntPtr>(bytes.size()), &bytes[0]);
+  }
+
   // What the plug-in's state interface stores, as (type, bytes).
   struct Stored
   {
@@ -435,6 +440,35 @@ TEST_F(Lv2Plugin, DamagedStateDoesNoHarm)
   EXPECT_EQ(Restore(*lv2, missing), LV2_STATE_SUCCESS);
   ASSERT_EQ(Restore(*lv2, Retrievable{key, chunk, good}), LV2_STATE_SUCCESS);
   EXPECT_EQ(Save(*lv2).bytes, good);
+}
+
+// The host tool hands the bundle a chunk as lilv's state text. Text that
+// types no subject a preset (truncated, foreign, garbage) once made lilv read
+// through a null node; the tool must refuse it and keep its state.
+TEST_F(Lv2Plugin, HostToolRefusesStateTextThatNamesNoPreset)
+{
+  HostedPlugin host;
+  ASSERT_TRUE(host.Load(VEXA_LV2_BUNDLE_DIR)) << host.Error();
+  host.Open(kRate, kMaxBlock);
+  const std::vector<unsigned char> good = Vst2Chunk(host);
+  ASSERT_FALSE(good.empty());
+  const std::string text(good.begin(), good.end());
+  const size_t typed = text.find("pset:Preset");
+  ASSERT_NE(typed, std::string::npos) << text;
+  const std::vector<std::string> damaged = {
+    "<urn:vexa-host:state>\n\ta pset:Preste",  // the validator's seed-2 chunk
+    text.substr(0, typed),
+    "<urn:x> a <urn:not-a-preset> .",
+    "@prefix pset: <urn:elsewhere#> .\n<urn:x> a pset:Preset .",
+    "\xff\x95garbage",
+  };
+  for (const std::string& bad : damaged) {
+    SCOPED_TRACE(bad);
+    EXPECT_EQ(SetChunk(host, bad), 0);
+    EXPECT_EQ(Vst2Chunk(host), good) << "the refused text left the state alone";
+  }
+  EXPECT_EQ(SetChunk(host, text), 1);
+  EXPECT_EQ(Vst2Chunk(host), good);
 }
 
 TEST_F(Lv2Plugin, IndicatorPortsCarryTheEnvelopeAndTheGate)
