@@ -9,14 +9,17 @@ namespace {
 // Temporary names tried before giving up (others may be taken by runs
 // writing beside the same destination).
 constexpr int kNameAttempts = 100;
+constexpr char kTemporaryPrefix[] = ".vexa-";
 
-// "folder/.name.vexa-PID-N.part" for "folder/name".
+// "folder/.vexa-PID-N-name" for "folder/name": hidden where a leading dot
+// hides, and ending as the destination does, so that writers that choose a
+// file's kind by its extension choose the destination's.
 std::string TemporaryName(const std::string& destination, int attempt)
 {
   const size_t cut = destination.find_last_of(PathSeparators());
   const size_t nameStart = cut == std::string::npos ? 0 : cut + 1;
-  return destination.substr(0, nameStart) + "." + destination.substr(nameStart) + ".vexa-" +
-         std::to_string(ProcessNumber()) + "-" + std::to_string(attempt) + ".part";
+  return destination.substr(0, nameStart) + kTemporaryPrefix + std::to_string(ProcessNumber()) + "-" +
+         std::to_string(attempt) + "-" + destination.substr(nameStart);
 }
 
 }  // namespace

@@ -41,6 +41,7 @@ TEST(StagedFile, TheDestinationChangesOnlyOnCommitAndAtOnce)
     temporary = staged.Path();
     EXPECT_NE(temporary, dest);
     EXPECT_EQ(temporary.rfind(testing::TempDir(), 0), 0u) << "beside the destination: " << temporary;
+    EXPECT_EQ(temporary.substr(temporary.size() - 4), ".txt") << "with the destination's extension";
     Write(temporary, "new contents");
     EXPECT_EQ(Contents(dest), "old contents");
     ASSERT_TRUE(staged.Commit(error)) << error;
