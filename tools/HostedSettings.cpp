@@ -1,8 +1,10 @@
 #include "tools/HostedSettings.h"
 
+#include <cstring>
 #include <memory>
 
 #include "base/TextNumber.h"
+#include "plugin/VexaIdentity.h"
 #include "tools/Arguments.h"
 #include "tools/FileBytes.h"
 #include "tools/FileSystem.h"
@@ -11,9 +13,8 @@
 
 namespace {
 
-// Vexa's VST2 identity and the units of its parameters, which its labels
-// do not give (every label is "%").
-constexpr VstInt32 kVexaUniqueId = 0x56584131;  // 'VXA1'
+// The units of Vexa's parameters, which its labels do not give (every
+// label is "%").
 struct NamedUnit
 {
   const char* name;
@@ -28,13 +29,21 @@ const NamedUnit kVexaUnits[] = {
 // The scratch instance's settings; its rate and block size do not matter.
 constexpr double kScratchRate = 44100.0;
 constexpr int kScratchBlock = 512;
-// The host-side buffer for display texts.
+// The host-side buffer for display texts and names.
 constexpr int kDisplayBytes = 256;
 // Files larger than this are no saved state of any plug-in this tool
 // hosts, and are not read.
 constexpr long long kMaxStateBytes = 64LL << 20;
 
-bool IsVexa(HostedPlugin& host) { return host.Effect() && host.Effect()->uniqueID == kVexaUniqueId; }
+// Vexa in any of its editions, by the names it gives hosts.
+bool IsVexa(HostedPlugin& host)
+{
+  char name[kDisplayBytes] = {}, vendor[kDisplayBytes] = {};
+  host.Dispatch(effGetEffectName, 0, 0, name);
+  host.Dispatch(effGetVendorString, 0, 0, vendor);
+  name[kDisplayBytes - 1] = vendor[kDisplayBytes - 1] = 0;
+  return host.Effect() && std::strcmp(name, kVexaName) == 0 && std::strcmp(vendor, kVexaVendor) == 0;
+}
 
 ParamUnit VexaUnit(const std::string& name)
 {

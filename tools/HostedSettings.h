@@ -21,7 +21,7 @@ std::vector<ParamInfo> DescribeParams(HostedPlugin& host);
 bool ApplySettings(HostedPlugin& host, const std::vector<std::string>& sets, std::string& error);
 
 // Restores a bank chunk (or, with program set, a program chunk) from the
-// file at path. For Vexa the file is checked first: no Vexa state is
+// file at path. For Vexa (any edition) the file is checked first: no Vexa state is
 // refused, a damaged one gives a warning and is read as far as it is
 // sound. False with error; warning is set when there is one.
 bool LoadStateFile(HostedPlugin& host, const std::string& path, bool program, std::string& error,
