@@ -3,7 +3,7 @@
 // headers alone (the samples are not read). Shared by both audio-file
 // backends: the Windows WAV reader reads files through it, and the Linux
 // reader asks it how many frames a file should hold, which libsndfile does
-// not say when a file was cut short.
+// not say when a file was cut short. Any thread; no shared state.
 
 #include <cstdint>
 #include <cstdio>

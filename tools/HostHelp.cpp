@@ -28,7 +28,8 @@ const OptionHelp kRenderOptions[] = {
   {"--channels A[,B]", "the input channels to process, counted from 1 (files of more than two channels)"},
   {"--rate HZ", "resample the output to HZ, 8000 to 384000 (the plug-in runs at the input's rate)"},
   {"--out-format C[:S]", "the output's container and sample type, for example wav:pcm24 or flac"},
-  {"", "(default: the container OUT's extension names, else the input's; float samples where it holds them)"},
+  {"", "(default: the container OUT's extension names, else the input's,"},
+  {"", "with float samples where it holds them)"},
   {"--double", "process in double precision"},
   {"--strict", "refuse an input that is cut short instead of warning"},
   {"--verbose", "print each setting as taken, the formats, the tail and the peak memory"},
@@ -44,7 +45,7 @@ const OptionHelp kStateOptions[] = {
 const OptionHelp kValidateOptions[] = {
   {"--strictness N", "1 to 10 (default 5): how long each check runs; from 8 on the host's text"},
   {"", "buffers shrink to the sizes the VST 2.4 interface defines"},
-  {"--group NAME", "run one check group: processing, parameters, state, editor or threads"},
+  {"--group NAME", "run one check group: processing, parameters, state, editor, threads or vst3"},
   {"--seed N", "the random choices' seed, 0 to 4294967295 (default 1), so a run repeats"},
 };
 
@@ -55,7 +56,7 @@ const OptionHelp kLifecycleOptions[] = {
 const CommandHelp kCommands[] = {
   {"info", "info PLUGIN", "print what the plug-in tells hosts: names, channels, parameters, programs", nullptr, 0},
   {"render", "render PLUGIN IN OUT [options]",
-   "process the audio file IN through the plug-in into OUT (never IN itself); OUT is written whole or not at all",
+   "process the audio file IN through the plug-in into OUT (never IN), written whole or not at all",
    kRenderOptions, sizeof kRenderOptions / sizeof kRenderOptions[0]},
   {"state", "state save|load PLUGIN FILE [options]",
    "save the plug-in's state to FILE, or restore it from FILE and print the parameters", kStateOptions,
@@ -93,7 +94,8 @@ bool PrintHelp(std::FILE* out, const std::string& command)
   }
   std::fprintf(out,
                "vexa-host: a small VST 2.4 host: render audio files through a plug-in, save and restore its\n"
-               "state, picture its editor, validate it. PLUGIN is the module's path (.so, .dll).\n\n");
+               "state, picture its editor, validate it. PLUGIN is the module's path (.so, .dll), or a .vst3\n"
+               "bundle's.\n\n");
   for (const CommandHelp& c : kCommands) {
     PrintCommand(out, c);
     std::fputc('\n', out);

@@ -68,6 +68,7 @@ int OutputChannels(int outputs);
 
 // Renders everything reader gives through processor into writer, which is
 // open for OutputChannels(processor.Outputs()) channels at the output's
-// rate. False with error when reading, resampling or writing fails.
+// rate. False with error when reading, resampling or writing fails. Runs
+// on the calling thread, which owns all four for the duration.
 bool RenderStream(AudioReader& reader, RenderProcessor& processor, AudioWriter& writer, const RenderOptions& options,
                   RenderResult& result, std::string& error);
