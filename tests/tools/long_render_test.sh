@@ -24,7 +24,7 @@ peak=$(sed -n 's/^peak memory: \([0-9.]*\) MiB resident$/\1/p' "$work/err")
 echo "rendered in $seconds s, peak memory ${peak:-not reported} MiB"
 check "the two-hour render completes" test $rc -eq 0
 check "every frame is read and written" grep -qF "$frames input frames and 0 tail frames at 44100 Hz, $frames frames written" "$work/err"
-check "the output holds every frame" test "$(stat -c %s "$work/out.wav")" -eq $((44 + 4 * frames))
+check "the output holds every frame" test "$(stat -c %s "$work/out.wav" 2>/dev/null || echo 0)" -eq $((44 + 4 * frames))
 check "the peak memory stays below $limit_mib MiB" awk -v p="${peak:-999999}" -v l=$limit_mib 'BEGIN { exit !(p < l) }'
 echo "long render: $failures failures"
 [ "$failures" -eq 0 ]
