@@ -1,15 +1,16 @@
 # Third-party libraries. Natively they come from Debian's packages; the
-# Windows builds compile zlib and libpng from Debian's source packages and
-# GoogleTest from the sources Debian installs under /usr/src/googletest.
+# Windows builds compile zlib, libpng and libsamplerate (the host tool's
+# resampling) from Debian's source packages and GoogleTest from the sources
+# Debian installs under /usr/src/googletest.
 # The tests of every build also read libpng's conformance and hostile test
 # images, which come from its source package (they are not ours to commit).
-# So the Windows builds fetch zlib and libpng (and Google Benchmark for their
-# benchmarks), a Linux build with tests fetches libpng alone, and a Linux
-# build without tests fetches nothing: it configures offline once the
-# Debian packages are installed.
+# So the Windows builds fetch zlib, libpng and libsamplerate (and Google
+# Benchmark for their benchmarks), a Linux build with tests fetches libpng
+# alone, and a Linux build without tests fetches nothing: it configures
+# offline once the Debian packages are installed.
 set(VEXA_DEPS_PACKAGES "")
 if(WIN32)
-  list(APPEND VEXA_DEPS_PACKAGES zlib libpng1.6)
+  list(APPEND VEXA_DEPS_PACKAGES zlib libpng1.6 libsamplerate)
   if(VEXA_BUILD_TESTS)
     list(APPEND VEXA_DEPS_PACKAGES benchmark)
   endif()
@@ -55,6 +56,17 @@ if(WIN32)
   target_link_libraries(vexa_png PUBLIC vexa_zlib)
   add_library(PNG::PNG ALIAS vexa_png)
 
+  # libsamplerate with its three sinc converters, as Debian builds it.
+  set(SRSRC ${VEXA_DEPS_SRC}/libsamplerate)
+  add_library(vexa_samplerate STATIC
+    ${SRSRC}/src/samplerate.c ${SRSRC}/src/src_linear.c ${SRSRC}/src/src_sinc.c ${SRSRC}/src/src_zoh.c)
+  target_include_directories(vexa_samplerate SYSTEM PUBLIC ${SRSRC}/include)
+  target_compile_definitions(vexa_samplerate PRIVATE HAVE_STDBOOL_H=1 ENABLE_SINC_BEST_CONVERTER
+                             ENABLE_SINC_MEDIUM_CONVERTER ENABLE_SINC_FAST_CONVERTER
+                             PACKAGE="libsamplerate" VERSION="0.2.2")
+  target_compile_options(vexa_samplerate PRIVATE -w -O2)
+  add_library(SampleRate::SampleRate ALIAS vexa_samplerate)
+
   # GoogleTest, and Google Benchmark for the benchmarks that run under Wine.
   if(VEXA_BUILD_TESTS)
     set(GTSRC /usr/src/googletest/googletest)
@@ -88,11 +100,17 @@ else()
   find_package(PkgConfig REQUIRED)
   if(VEXA_BUILD_TESTS)
     find_package(GTest REQUIRED)
-    # The tests drive vexa-host, which reads audio files through libsndfile.
+    # The tests drive vexa-host, which reads audio files through libsndfile
+    # and resamples through libsamplerate.
     pkg_check_modules(SNDFILE REQUIRED IMPORTED_TARGET sndfile)
+    pkg_check_modules(SAMPLERATE REQUIRED IMPORTED_TARGET samplerate)
     find_package(benchmark QUIET)
   else()
     pkg_check_modules(SNDFILE IMPORTED_TARGET sndfile)
+    pkg_check_modules(SAMPLERATE IMPORTED_TARGET samplerate)
+  endif()
+  if(TARGET PkgConfig::SAMPLERATE)
+    add_library(SampleRate::SampleRate ALIAS PkgConfig::SAMPLERATE)
   endif()
   # The LV2 edition builds on Debian's LV2 headers and the host tool loads
   # LV2 bundles through lilv; the tests need both, other builds use what

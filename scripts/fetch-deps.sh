@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Obtains the zlib, libpng and Google Benchmark sources the Windows builds
-# compile statically (the tests of every build also read libpng's test
-# images): the Debian source package versions pinned in cmake/deps.lock,
+# Obtains the zlib, libpng, libsamplerate and Google Benchmark sources the
+# Windows builds compile statically (the tests of every build also read
+# libpng's test images): the Debian source package versions pinned in cmake/deps.lock,
 # every downloaded file checked against its recorded SHA-256, unpacked (with
 # Debian's patches applied) under DEST. A package already unpacked at its
 # pinned version is left alone.

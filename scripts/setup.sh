@@ -10,6 +10,7 @@ set -euo pipefail
 NATIVE_PKGS=(
   build-essential cmake ninja-build pkg-config                 # compilers, nm, objdump, ctest
   libpng-dev zlib1g-dev libsndfile1-dev libfreetype-dev        # native libraries
+  libsamplerate0-dev                                           # the host tool's resampling
   libx11-dev libxtst-dev libxfixes-dev                         # the X11 editor window, its input tests
   fonts-dejavu-core                                            # faces of the Linux text drawing
   libgtest-dev googletest libbenchmark-dev                     # tests, benchmarks

@@ -6,21 +6,28 @@
 #include <cstring>
 
 #include "tools/AudioFile.h"
-#include "tools/FileBytes.h"
+#include "tools/AudioHeaders.h"
+#include "tools/FileSystem.h"
 
 namespace {
 
 constexpr uint16_t kTagPcm = 1;
 constexpr uint16_t kTagFloat = 3;
 constexpr uint16_t kTagExtensible = 0xFFFE;
-// The format chunk: 16 bytes plain, 40 extensible (cbSize 22, valid bits,
-// channel mask, sub-format GUID whose first two bytes are the tag).
+// The format chunk written: 16 bytes plain, 40 extensible (cbSize 22, valid
+// bits, channel mask, sub-format GUID whose first two bytes are the tag).
 constexpr uint32_t kPlainFormatBytes = 16;
 constexpr uint32_t kExtensibleFormatBytes = 40;
 constexpr uint16_t kExtensionBytes = 22;
 // The rest of the sub-format GUID after its two-byte tag.
 const unsigned char kGuidTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                      0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+
+// The most a WAV file holds: its sizes are 32-bit, and the largest header
+// written ("RIFF", size, "WAVE", the format chunk, the data chunk's header)
+// counts too.
+constexpr unsigned long long kMaxRiffBytes = 0xFFFFFFFFull;
+constexpr unsigned long long kLargestHeaderBytes = 12 + 8 + kExtensibleFormatBytes + 8;
 
 uint32_t U32(const unsigned char* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
 uint16_t U16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
@@ -120,66 +127,182 @@ void Encode(std::vector<unsigned char>& out, float x, const SampleKind& k)
   for (int i = 0; i < k.bits / 8; ++i) out.push_back(static_cast<unsigned char>(static_cast<uint64_t>(q) >> (8 * i)));
 }
 
+
+// The header of a WAV file holding dataBytes bytes of samples.
+std::vector<unsigned char> Header(const SampleKind& k, bool extensible, int channels, uint32_t rate,
+                                  uint32_t dataBytes)
+{
+  const uint32_t bytesPerFrame = static_cast<uint32_t>(channels) * k.bits / 8;
+  const uint32_t formatBytes = extensible ? kExtensibleFormatBytes : kPlainFormatBytes;
+  std::vector<unsigned char> out;
+  out.insert(out.end(), {'R', 'I', 'F', 'F'});
+  Put32(out, 4 + 8 + formatBytes + 8 + dataBytes + (dataBytes & 1));
+  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  Put32(out, formatBytes);
+  Put16(out, extensible ? kTagExtensible : k.tag);
+  Put16(out, static_cast<uint16_t>(channels));
+  Put32(out, rate);
+  Put32(out, rate * bytesPerFrame);
+  Put16(out, static_cast<uint16_t>(bytesPerFrame));
+  Put16(out, k.bits);
+  if (extensible) {
+    Put16(out, kExtensionBytes);
+    Put16(out, k.bits);
+    Put32(out, channels == 2 ? 3u : (channels == 1 ? 4u : 0u));  // front left and right, or centre
+    Put16(out, k.tag);
+    out.insert(out.end(), kGuidTail, kGuidTail + sizeof kGuidTail);
+  }
+  out.insert(out.end(), {'d', 'a', 't', 'a'});
+  Put32(out, dataBytes);
+  return out;
+}
+
 }  // namespace
 
-bool ReadAudioFile(const std::string& path, AudioData& audio, std::string& error)
+struct AudioReader::Impl
 {
-  std::vector<unsigned char> b;
-  if (!ReadFileBytes(path, b)) {
+  std::FILE* file = nullptr;
+  WavLayout layout;
+  const SampleKind* kind = nullptr;
+  AudioFormat format;
+  long long framesLeft = 0;
+  long long framesRead = 0;
+  long long missing = 0;
+  std::vector<unsigned char> bytes;  // one block as read
+  ~Impl()
+  {
+    if (file) std::fclose(file);
+  }
+};
+
+AudioReader::AudioReader() = default;
+AudioReader::~AudioReader() = default;
+
+bool AudioReader::Open(const std::string& path, std::string& error)
+{
+  mImpl.reset(new Impl);
+  if (KindOfPath(path) == PathKind::kFolder) {
+    error = "a folder, not an audio file";
+    return false;
+  }
+  mImpl->file = std::fopen(path.c_str(), "rb");
+  if (!mImpl->file) {
     error = "cannot open " + path;
     return false;
   }
-  if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) || std::memcmp(b.data() + 8, "WAVE", 4)) {
-    error = "not a WAV file";
+  WavLayout& w = mImpl->layout;
+  if (!ScanWav(mImpl->file, FileSize(path), w, error)) return false;
+  mImpl->kind = KindOf(w.tag, w.bits);
+  if (!mImpl->kind || w.channels < 1 || w.rate == 0) {
+    error = "not a WAV file of 8-, 16-, 24- or 32-bit integer or 32- or 64-bit float samples";
     return false;
   }
-  uint16_t tag = 0, bits = 0;
+  mImpl->format = AudioFormat{w.extensible ? "wavex" : "wav", mImpl->kind->name};
+  mImpl->framesLeft = w.presentBytes / w.FrameBytes();
+  if (!SeekFile(mImpl->file, w.dataOffset)) {
+    error = "cannot read " + path;
+    return false;
+  }
+  return true;
+}
+
+int AudioReader::Channels() const { return mImpl->layout.channels; }
+double AudioReader::Rate() const { return mImpl->layout.rate; }
+const AudioFormat& AudioReader::Format() const { return mImpl->format; }
+long long AudioReader::MissingFrames() const { return mImpl->missing; }
+long long AudioReader::Frames() const { return mImpl->framesRead + mImpl->framesLeft; }
+
+long long AudioReader::Read(float* samples, long long frames, std::string& error)
+{
+  Impl& m = *mImpl;
+  const long long n = frames < m.framesLeft ? frames : m.framesLeft;
+  if (n <= 0) {
+    const WavLayout& w = m.layout;
+    const long long announced = w.declaredBytes < 0 ? m.framesRead : w.declaredBytes / w.FrameBytes();
+    m.missing = announced > m.framesRead ? announced - m.framesRead : 0;
+    return 0;
+  }
+  const size_t width = static_cast<size_t>(m.kind->bits / 8);
+  const size_t count = static_cast<size_t>(n) * static_cast<size_t>(m.layout.channels);
+  m.bytes.resize(count * width);
+  if (std::fread(m.bytes.data(), 1, m.bytes.size(), m.file) != m.bytes.size()) {
+    error = "the file could not be read on after " + std::to_string(m.framesRead) + " frames";
+    return -1;
+  }
+  for (size_t i = 0; i < count; ++i) samples[i] = Decode(m.bytes.data() + i * width, *m.kind);
+  m.framesLeft -= n;
+  m.framesRead += n;
+  return n;
+}
+
+struct AudioWriter::Impl
+{
+  std::FILE* file = nullptr;
+  const SampleKind* kind = nullptr;
+  bool extensible = false;
   int channels = 0;
   uint32_t rate = 0;
-  bool extensible = false, knownGuid = true;
-  const unsigned char* data = nullptr;
-  size_t dataBytes = 0;
-  size_t pos = 12;
-  while (pos + 8 <= b.size()) {
-    const uint32_t size = U32(&b[pos + 4]);
-    const size_t body = pos + 8;
-    const size_t avail = b.size() - body;
-    const size_t len = size < avail ? size : avail;
-    if (!std::memcmp(&b[pos], "fmt ", 4) && len >= kPlainFormatBytes) {
-      tag = U16(&b[body]);
-      channels = U16(&b[body + 2]);
-      rate = U32(&b[body + 4]);
-      bits = U16(&b[body + 14]);
-      if (tag == kTagExtensible) {
-        extensible = true;
-        knownGuid = len >= kExtensibleFormatBytes && U16(&b[body + 16]) >= kExtensionBytes &&
-                    !std::memcmp(&b[body + 26], kGuidTail, sizeof kGuidTail);
-        tag = knownGuid ? U16(&b[body + 24]) : 0;
-      }
-    } else if (!std::memcmp(&b[pos], "data", 4)) {
-      data = &b[body];
-      dataBytes = len;
-    }
-    pos = body + len + (len & 1);
+  unsigned long long dataBytes = 0;
+  std::vector<unsigned char> bytes;  // one block as written
+  ~Impl()
+  {
+    if (file) std::fclose(file);
   }
-  const SampleKind* kind = KindOf(tag, bits);
-  if (!knownGuid) {
-    error = "an extensible WAV file of a sub-format other than integer or float samples";
+};
+
+AudioWriter::AudioWriter() = default;
+AudioWriter::~AudioWriter() = default;
+
+bool AudioWriter::Open(const std::string& path, const AudioFormat& format, int channels, double rate,
+                       std::string& error)
+{
+  mImpl.reset(new Impl);
+  if (!CanWriteAudioFormat(format, error)) return false;
+  Impl& m = *mImpl;
+  m.kind = KindNamed(format.sample);
+  m.extensible = format.container == "wavex";
+  m.channels = channels;
+  m.rate = static_cast<uint32_t>(rate);
+  m.file = std::fopen(path.c_str(), "wb");
+  const std::vector<unsigned char> header = Header(*m.kind, m.extensible, channels, m.rate, 0);
+  if (!m.file || std::fwrite(header.data(), 1, header.size(), m.file) != header.size()) {
+    error = "cannot write " + path;
     return false;
   }
-  if (!data || !kind || channels < 1 || rate == 0) {
-    error = !data ? "a WAV file without sample data"
-                  : "not a WAV file of 8-, 16-, 24- or 32-bit integer or 32- or 64-bit float samples";
-    return false;
-  }
-  const size_t width = static_cast<size_t>(bits / 8);
-  const size_t count = dataBytes / width / static_cast<size_t>(channels) * static_cast<size_t>(channels);
-  audio.channels = channels;
-  audio.rate = rate;
-  audio.format = AudioFormat{extensible ? "wavex" : "wav", kind->name};
-  audio.samples.resize(count);
-  for (size_t i = 0; i < count; ++i) audio.samples[i] = Decode(data + i * width, *kind);
   return true;
+}
+
+bool AudioWriter::Write(const float* samples, long long frames, std::string& error)
+{
+  Impl& m = *mImpl;
+  const size_t count = static_cast<size_t>(frames) * static_cast<size_t>(m.channels);
+  const unsigned long long adding = static_cast<unsigned long long>(count) * (m.kind->bits / 8);
+  if (m.dataBytes + adding + kLargestHeaderBytes > kMaxRiffBytes) {
+    error = "the output does not fit a WAV file, which holds at most 4 GiB";
+    return false;
+  }
+  m.bytes.clear();
+  for (size_t i = 0; i < count; ++i) Encode(m.bytes, samples[i], *m.kind);
+  if (std::fwrite(m.bytes.data(), 1, m.bytes.size(), m.file) != m.bytes.size()) {
+    error = "cannot write on (is the disk full?)";
+    return false;
+  }
+  m.dataBytes += adding;
+  return true;
+}
+
+bool AudioWriter::Finish(std::string& error)
+{
+  Impl& m = *mImpl;
+  const uint32_t dataBytes = static_cast<uint32_t>(m.dataBytes);
+  const std::vector<unsigned char> header = Header(*m.kind, m.extensible, m.channels, m.rate, dataBytes);
+  const unsigned char pad = 0;
+  bool ok = (!(dataBytes & 1) || std::fwrite(&pad, 1, 1, m.file) == 1) && SeekFile(m.file, 0) &&
+            std::fwrite(header.data(), 1, header.size(), m.file) == header.size();
+  ok = std::fclose(m.file) == 0 && ok;
+  m.file = nullptr;
+  if (!ok) error = "cannot finish the file (is the disk full?)";
+  return ok;
 }
 
 bool CanWriteAudioFormat(const AudioFormat& format, std::string& error)
@@ -188,42 +311,4 @@ bool CanWriteAudioFormat(const AudioFormat& format, std::string& error)
   error = "cannot write '" + AudioFormatName(format) +
           "': this build writes containers wav and wavex with samples pcm8, pcm16, pcm24, pcm32, float or double";
   return false;
-}
-
-bool WriteAudioFile(const std::string& path, const AudioData& audio, const AudioFormat& format, std::string& error)
-{
-  if (!CanWriteAudioFormat(format, error)) return false;
-  const SampleKind& k = *KindNamed(format.sample);
-  const bool extensible = format.container == "wavex";
-  const uint32_t bytesPerFrame = static_cast<uint32_t>(audio.channels) * k.bits / 8;
-  const uint32_t dataBytes = static_cast<uint32_t>(audio.Frames()) * bytesPerFrame;
-  const uint32_t formatBytes = extensible ? kExtensibleFormatBytes : kPlainFormatBytes;
-  std::vector<unsigned char> out;
-  out.insert(out.end(), {'R', 'I', 'F', 'F'});
-  Put32(out, 4 + 8 + formatBytes + 8 + dataBytes + (dataBytes & 1));
-  out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
-  Put32(out, formatBytes);
-  Put16(out, extensible ? kTagExtensible : k.tag);
-  Put16(out, static_cast<uint16_t>(audio.channels));
-  Put32(out, static_cast<uint32_t>(audio.rate));
-  Put32(out, static_cast<uint32_t>(audio.rate) * bytesPerFrame);
-  Put16(out, static_cast<uint16_t>(bytesPerFrame));
-  Put16(out, k.bits);
-  if (extensible) {
-    Put16(out, kExtensionBytes);
-    Put16(out, k.bits);
-    Put32(out, audio.channels == 2 ? 3u : (audio.channels == 1 ? 4u : 0u));  // front left and right, or centre
-    Put16(out, k.tag);
-    out.insert(out.end(), kGuidTail, kGuidTail + sizeof kGuidTail);
-  }
-  out.insert(out.end(), {'d', 'a', 't', 'a'});
-  Put32(out, dataBytes);
-  for (float s : audio.samples) Encode(out, s, k);
-  if (dataBytes & 1) out.push_back(0);
-  if (!WriteFileBytes(path, out.data(), out.size())) {
-    std::remove(path.c_str());
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
 }

@@ -4,8 +4,10 @@
 // with two instances alive at a time, and what the process holds compared
 // between the first and the last cycle.
 
+#include "tools/EditorHost.h"
+
 // Fewest cycles a run makes: the values new handles get settle over the
-// first few, and the comparison starts from the middle cycle.
+// first few, and the comparison starts from about the middle cycle.
 constexpr int kLifecycleMinimumCycles = 20;
 
 struct LifecycleOptions
@@ -16,6 +18,9 @@ struct LifecycleOptions
   // on Linux (the X library's one-off tables) and not at all under Wine; a
   // leak of 512 bytes a cycle exceeds it.
   long long memoryBound = 256 << 10;
+  // How long the open editor is driven (its timer, its paints) in every
+  // cycle.
+  int driveMilliseconds = kCheckDriveMilliseconds;
 };
 
 // Loads the module at path, runs the cycles, prints the figures after the

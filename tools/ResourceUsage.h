@@ -10,6 +10,9 @@ struct ResourceUsage
   long long memory = -1;
   // Resident set (Linux) or working set (Windows), bytes.
   long long resident = -1;
+  // The largest the resident or working set has been since the process
+  // started, bytes.
+  long long peakResident = -1;
   // Open file descriptors, display connections included (Linux); kernel
   // handles (Windows).
   long long handles = -1;

@@ -1,49 +1,28 @@
 // vexa-host: loads a VST 2.4 module and shows, renders or stores through it.
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <random>
 #include <string>
 #include <vector>
 
-#include "base/TextNumber.h"
-#include "tools/AudioFile.h"
+#include "tools/Arguments.h"
 #include "tools/FileBytes.h"
+#include "tools/HostCommands.h"
+#include "tools/HostHelp.h"
 #include "tools/HostPresets.h"
 #include "tools/HostedPlugin.h"
+#include "tools/HostedSettings.h"
 #include "tools/Lifecycle.h"
 #include "tools/Snapshot.h"
-#include "tools/Terminal.h"
+#include "tools/StagedFile.h"
 #include "tools/Validator.h"
 
 namespace {
 
-int Usage()
-{
-  std::fprintf(stderr,
-               "usage:\n"
-               "  vexa-host info PLUGIN\n"
-               "  vexa-host render PLUGIN IN OUT [--set NAME=VALUE ...] [--block N] [--rate R]\n"
-               "                   [--double] [--state FILE] [--preset FILE.fxp|.fxb|.vstpreset]\n"
-               "                   [--out-format CONTAINER[:SAMPLE]] [--verbose]\n"
-               "  vexa-host state save PLUGIN FILE [--program] [--set NAME=VALUE ...] [--name NAME]\n"
-               "  vexa-host state load PLUGIN FILE [--program]\n"
-               "  vexa-host snapshot PLUGIN OUT.png\n"
-               "  vexa-host validate PLUGIN [--strictness 1..10] [--group NAME] [--seed N]\n"
-               "  vexa-host lifecycle PLUGIN [--cycles N (at least 20)]\n");
-  return 2;
-}
-
-bool LoadPlugin(HostedPlugin& host, const char* path)
-{
-  if (!host.Load(path)) {
-    std::fprintf(stderr, "vexa-host: %s\n", host.Error());
-    return false;
-  }
-  return true;
-}
+// The rate and block size instances are opened with outside a render.
+constexpr double kOpenRate = 44100.0;
+constexpr int kOpenBlock = 1024;
+constexpr long long kMaxCycles = 100000;
+constexpr long long kMaxSeed = 0xFFFFFFFFLL;
 
 std::string FourCC(VstInt32 v)
 {
@@ -55,11 +34,11 @@ std::string FourCC(VstInt32 v)
   return s;
 }
 
-int Info(const char* path)
+int Info(const std::string& path)
 {
   HostedPlugin host;
   if (!LoadPlugin(host, path)) return 1;
-  host.Open(44100.0, 1024);
+  host.Open(kOpenRate, kOpenBlock);
   AEffect* e = host.Effect();
   char text[256] = {};
   host.Dispatch(effGetEffectName, 0, 0, text);
@@ -103,294 +82,199 @@ int Info(const char* path)
   return 0;
 }
 
-// Restores a bank chunk (or, with program set, a program chunk) from a file.
-bool LoadState(HostedPlugin& host, const std::string& path, bool program = false)
-{
-  std::vector<unsigned char> bytes;
-  if (!ReadFileBytes(path, bytes)) {
-    std::fprintf(stderr, "vexa-host: cannot read %s\n", path.c_str());
-    return false;
-  }
-  const VstIntPtr r =
-    host.Dispatch(effSetChunk, program ? 1 : 0, static_cast<VstIntPtr>(bytes.size()), bytes.data());
-  if (r != 1) std::fprintf(stderr, "vexa-host: the plug-in rejected the state in %s\n", path.c_str());
-  return r == 1;
-}
-
-// Loads a preset file (.fxp, .fxb or .vstpreset) as hosts do from their
-// preset menus.
-bool LoadPreset(HostedPlugin& host, const std::string& path)
+// Writes a preset file (.fxp, .fxb, .vstpreset) as hosts save them, whole
+// or not at all.
+int SavePreset(HostedPlugin& host, const std::string& file)
 {
   std::string error;
-  if (LoadPresetFile(host, path, error)) return true;
-  std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
-  return false;
+  StagedFile staged(file);
+  if (!CheckOutputPath(file, error) || !staged.Begin(error) || !SavePresetFile(host, staged.Path(), error) ||
+      !staged.Commit(error)) {
+    std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("saved %s\n", file.c_str());
+  return 0;
 }
 
-// Applies NAME=VALUE settings through the plug-in's text-to-value path.
-bool ApplySettings(HostedPlugin& host, const std::vector<std::string>& sets)
+int StateSave(HostedPlugin& host, const std::string& file, bool program, const std::vector<std::string>& sets,
+              const std::string& programName)
 {
-  for (const std::string& s : sets) {
-    const size_t eq = s.find('=');
-    const int index = eq == std::string::npos ? -1 : host.FindParam(s.substr(0, eq));
-    if (index < 0 || !host.SetParamText(index, s.substr(eq + 1))) {
-      std::fprintf(stderr, "vexa-host: cannot set '%s'\n", s.c_str());
-      return false;
-    }
-    if (host.verbose) {
-      std::fprintf(stderr, "set %s = %s\n", host.ParamName(index).c_str(), host.ParamDisplay(index).c_str());
-    }
-  }
-  return true;
-}
-
-int State(int argc, char** argv)
-{
-  const char* mode = argv[2];
-  const char* path = argv[3];
-  const char* file = argv[4];
-  std::vector<std::string> sets;
-  std::string programName;
-  bool program = false;
-  for (int i = 5; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--program")) {
-      program = true;
-    } else if (!std::strcmp(argv[i], "--set") && i + 1 < argc && !std::strcmp(mode, "save")) {
-      sets.push_back(argv[++i]);
-    } else if (!std::strcmp(argv[i], "--name") && i + 1 < argc && !std::strcmp(mode, "save")) {
-      programName = argv[++i];
-    } else {
-      return Usage();
-    }
-  }
-  HostedPlugin host;
-  if (!LoadPlugin(host, path)) return 1;
-  host.Open(44100.0, 1024);
-  // Preset files (.fxp, .fxb, .vstpreset) hold what hosts save; other files
-  // the chunk.
-  const bool presetFile = IsPresetFilePath(file);
-  if (!std::strcmp(mode, "save")) {
-    if (!ApplySettings(host, sets)) return 2;
-    if (!programName.empty()) NameCurrentProgram(host, programName);
-    if (presetFile) {
-      std::string error;
-      if (!SavePresetFile(host, file, error)) {
-        std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
-        return 1;
-      }
-      std::printf("saved %s\n", file);
-      return 0;
-    }
-    void* data = nullptr;
-    const VstIntPtr size = host.Dispatch(effGetChunk, program ? 1 : 0, 0, &data);
-    if (size <= 0 || !data) {
-      std::fprintf(stderr, "vexa-host: the plug-in gave no state\n");
-      return 1;
-    }
-    if (!WriteFileBytes(file, data, static_cast<size_t>(size))) {
-      std::fprintf(stderr, "vexa-host: cannot write %s\n", file);
-      return 1;
-    }
-    std::printf("saved %ld bytes to %s\n", static_cast<long>(size), file);
-    return 0;
-  }
-  if (!std::strcmp(mode, "load")) {
-    if (presetFile ? !LoadPreset(host, file) : !LoadState(host, file, program)) return 1;
-    for (int i = 0; i < host.Effect()->numParams; ++i) {
-      std::printf("  %2d  %-12s %10s %s\n", i, host.ParamName(i).c_str(), host.ParamDisplay(i).c_str(),
-                  host.ParamLabel(i).c_str());
-    }
-    return 0;
-  }
-  return Usage();
-}
-
-void Progress(int done, int total)
-{
-  const int width = 40;
-  const int filled = total ? static_cast<int>(static_cast<long long>(done) * width / total) : width;
-  std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################", width - filled, "",
-               total ? static_cast<int>(static_cast<long long>(done) * 100 / total) : 100);
-  if (done >= total) std::fputc('\n', stderr);
-}
-
-int Render(int argc, char** argv)
-{
-  if (argc < 5) return Usage();
-  const char* plugin = argv[2];
-  const std::string inPath = argv[3], outPath = argv[4];
-  std::vector<std::string> sets;
-  int block = 512;
-  double rate = 0.0;
-  bool useDouble = false;
-  std::string statePath, presetPath;
-  AudioFormat outFormat;
-  bool outFormatGiven = false;
   std::string error;
-  HostedPlugin host;
-  for (int i = 5; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--set" && i + 1 < argc) {
-      sets.push_back(argv[++i]);
-    } else if (a == "--block" && i + 1 < argc) {
-      block = std::atoi(argv[++i]);
-    } else if (a == "--rate" && i + 1 < argc) {
-      rate = ParseLeadingDouble(argv[++i]);
-    } else if (a == "--double") {
-      useDouble = true;
-    } else if (a == "--state" && i + 1 < argc) {
-      statePath = argv[++i];
-    } else if (a == "--preset" && i + 1 < argc) {
-      presetPath = argv[++i];
-    } else if (a == "--out-format" && i + 1 < argc) {
-      if (!ParseAudioFormat(argv[++i], outFormat, error)) {
-        std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
-        return 2;
-      }
-      outFormatGiven = true;
-    } else if (a == "--verbose") {
-      host.verbose = true;
-    } else {
-      return Usage();
-    }
-  }
-  if (block < 1) {
-    std::fprintf(stderr, "vexa-host: the block size must be at least 1\n");
-    return 2;
-  }
-  AudioData in;
-  if (!ReadAudioFile(inPath, in, error)) {
-    std::fprintf(stderr, "vexa-host: %s: %s\n", inPath.c_str(), error.c_str());
+  if (!ApplySettings(host, sets, error)) return UsageError("state", error);
+  if (!programName.empty()) NameCurrentProgram(host, programName);
+  // Preset files hold what hosts save; other files the chunk.
+  if (IsPresetFilePath(file)) return SavePreset(host, file);
+  void* data = nullptr;
+  const VstIntPtr size = host.Dispatch(effGetChunk, program ? 1 : 0, 0, &data);
+  if (size <= 0 || !data) {
+    std::fprintf(stderr, "vexa-host: the plug-in gave no state\n");
     return 1;
   }
-  if (rate <= 0.0) rate = in.rate;
-  if (!LoadPlugin(host, plugin)) return 1;
-  host.Open(rate, block);
-  if (!statePath.empty() && !LoadState(host, statePath)) return 1;
-  if (!presetPath.empty() && !LoadPreset(host, presetPath)) return 1;
-  if (!ApplySettings(host, sets)) return 2;
-
-  AEffect* e = host.Effect();
-  const int frames = in.Frames();
-  const int nIn = e->numInputs, nOut = e->numOutputs;
-  AudioData out;
-  out.channels = nOut < 2 ? nOut : 2;
-  out.rate = rate;
-  out.samples.assign(static_cast<size_t>(frames) * static_cast<size_t>(out.channels), 0.0f);
-  std::vector<std::vector<float>> fin(static_cast<size_t>(nIn), std::vector<float>(static_cast<size_t>(block)));
-  std::vector<std::vector<float>> fout(static_cast<size_t>(nOut), std::vector<float>(static_cast<size_t>(block)));
-  std::vector<std::vector<double>> din(static_cast<size_t>(nIn), std::vector<double>(static_cast<size_t>(block)));
-  std::vector<std::vector<double>> dout(static_cast<size_t>(nOut), std::vector<double>(static_cast<size_t>(block)));
-  std::vector<float*> finp, foutp;
-  std::vector<double*> dinp, doutp;
-  for (auto& v : fin) finp.push_back(v.data());
-  for (auto& v : fout) foutp.push_back(v.data());
-  for (auto& v : din) dinp.push_back(v.data());
-  for (auto& v : dout) doutp.push_back(v.data());
-
-  const bool showProgress = ErrorStreamIsTerminal() && frames > 10 * static_cast<int>(rate);
-  for (int pos = 0; pos < frames; pos += block) {
-    const int n = frames - pos < block ? frames - pos : block;
-    for (int c = 0; c < nIn; ++c) {
-      // A mono file feeds both inputs.
-      const int src = c < in.channels ? c : in.channels - 1;
-      for (int k = 0; k < n; ++k) {
-        const float s = in.samples[static_cast<size_t>(pos + k) * static_cast<size_t>(in.channels) + static_cast<size_t>(src)];
-        fin[static_cast<size_t>(c)][static_cast<size_t>(k)] = s;
-        din[static_cast<size_t>(c)][static_cast<size_t>(k)] = s;
-      }
-    }
-    host.samplePos = pos;
-    if (useDouble) {
-      e->processDoubleReplacing(e, dinp.data(), doutp.data(), n);
-    } else {
-      e->processReplacing(e, finp.data(), foutp.data(), n);
-    }
-    for (int c = 0; c < out.channels; ++c) {
-      for (int k = 0; k < n; ++k) {
-        const float s = useDouble ? static_cast<float>(dout[static_cast<size_t>(c)][static_cast<size_t>(k)])
-                                  : fout[static_cast<size_t>(c)][static_cast<size_t>(k)];
-        out.samples[static_cast<size_t>(pos + k) * static_cast<size_t>(out.channels) + static_cast<size_t>(c)] = s;
-      }
-    }
-    if (showProgress && ((pos / block) % 64 == 0 || pos + n >= frames)) Progress(pos + n, frames);
-  }
-  // By default the output keeps the input's container, in 32-bit float
-  // where the container holds it.
-  if (!outFormatGiven) outFormat = OutputFormatFor(in.format);
-  if (!WriteAudioFile(outPath, out, outFormat, error)) {
-    std::fprintf(stderr, "vexa-host: %s: %s\n", outPath.c_str(), error.c_str());
+  StagedFile staged(file);
+  if (!CheckOutputPath(file, error) || !staged.Begin(error) ||
+      !WriteFileBytes(staged.Path(), data, static_cast<size_t>(size)) || !staged.Commit(error)) {
+    std::fprintf(stderr, "vexa-host: cannot write %s%s%s\n", file.c_str(), error.empty() ? "" : ": ", error.c_str());
     return 1;
   }
-  if (host.verbose) {
-    std::fprintf(stderr, "read %s as %s, wrote %s as %s\n", inPath.c_str(), AudioFormatName(in.format).c_str(),
-                 outPath.c_str(), AudioFormatName(outFormat).c_str());
+  std::printf("saved %ld bytes to %s\n", static_cast<long>(size), file.c_str());
+  return 0;
+}
+
+int StateLoad(HostedPlugin& host, const std::string& file, bool program)
+{
+  std::string error, warning;
+  const bool ok = IsPresetFilePath(file) ? LoadPresetFile(host, file, error)
+                                         : LoadStateFile(host, file, program, error, warning);
+  if (!warning.empty()) std::fprintf(stderr, "vexa-host: warning: %s\n", warning.c_str());
+  if (!ok) {
+    std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
+    return 1;
   }
-  if (host.verbose) {
-    for (const HostCall& c : host.calls) {
-      std::fprintf(stderr, "call opcode %d index %d value %lld opt %g\n", c.opcode, c.index,
-                   static_cast<long long>(c.value), static_cast<double>(c.opt));
-    }
+  for (int i = 0; i < host.Effect()->numParams; ++i) {
+    std::printf("  %2d  %-12s %10s %s\n", i, host.ParamName(i).c_str(), host.ParamDisplay(i).c_str(),
+                host.ParamLabel(i).c_str());
   }
   return 0;
 }
 
-int Validate(int argc, char** argv)
+int State(const std::vector<std::string>& args)
 {
-  ValidateOptions options;
-  options.seed = std::random_device{}();
-  for (int i = 3; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--strictness" && i + 1 < argc) {
-      options.strictness = std::atoi(argv[++i]);
-      if (options.strictness < 1 || options.strictness > 10) return Usage();
-    } else if (a == "--group" && i + 1 < argc) {
-      options.group = argv[++i];
-    } else if (a == "--seed" && i + 1 < argc) {
-      options.seed = static_cast<uint32_t>(std::strtoul(argv[++i], nullptr, 10));
+  std::vector<std::string> positional, sets;
+  std::string programName;
+  bool program = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--program") {
+      program = true;
+    } else if (args[i] == "--set" || args[i] == "--name") {
+      if (i + 1 >= args.size()) return UsageError("state", args[i] + " needs a value");
+      if (args[i] == "--set") {
+        sets.push_back(args[++i]);
+      } else {
+        programName = args[++i];
+      }
+    } else if (args[i].compare(0, 2, "--") == 0) {
+      return UsageError("state", "unknown option '" + args[i] + "'");
     } else {
-      return Usage();
+      positional.push_back(args[i]);
     }
   }
-  return ValidatePlugin(argv[2], options) ? 0 : 1;
+  if (positional.size() != 3 || (positional[0] != "save" && positional[0] != "load")) {
+    return UsageError("state", "needs save or load, PLUGIN and FILE");
+  }
+  if (positional[0] == "load" && (!sets.empty() || !programName.empty())) {
+    return UsageError("state", "--set and --name are for state save");
+  }
+  HostedPlugin host;
+  if (!LoadPlugin(host, positional[1])) return 1;
+  host.Open(kOpenRate, kOpenBlock);
+  return positional[0] == "save" ? StateSave(host, positional[2], program, sets, programName)
+                                 : StateLoad(host, positional[2], program);
 }
 
-int Lifecycle(int argc, char** argv)
+int Snapshot(const std::vector<std::string>& args)
 {
-  LifecycleOptions options;
-  for (int i = 3; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--cycles" && i + 1 < argc) {
-      options.cycles = std::atoi(argv[++i]);
-      if (options.cycles < kLifecycleMinimumCycles) return Usage();
+  if (args.size() != 2) return UsageError("snapshot", "needs PLUGIN and OUT.png");
+  HostedPlugin host;
+  if (!LoadPlugin(host, args[0])) return 1;
+  host.Open(kOpenRate, kOpenBlock);
+  std::string error;
+  if (!SnapshotEditor(host, args[1].c_str(), error)) {
+    std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+int Validate(const std::vector<std::string>& args)
+{
+  if (args.empty() || args[0].compare(0, 2, "--") == 0) return UsageError("validate", "needs PLUGIN");
+  ValidateOptions options;
+  std::string error;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a != "--strictness" && a != "--group" && a != "--seed") {
+      return UsageError("validate", "unknown option or argument '" + a + "'");
+    }
+    if (i + 1 >= args.size()) return UsageError("validate", a + " needs a value");
+    const std::string& v = args[++i];
+    long long n = 0;
+    if (a == "--group") {
+      options.group = v;
+    } else if (!ParseWholeOption(a.c_str(), v, a == "--seed" ? 0 : 1, a == "--seed" ? kMaxSeed : 10, n, error)) {
+      return UsageError("validate", error);
+    } else if (a == "--seed") {
+      options.seed = static_cast<uint32_t>(n);
     } else {
-      return Usage();
+      options.strictness = static_cast<int>(n);
     }
   }
-  return RunLifecycle(argv[2], options) ? 0 : 1;
+  return ValidatePlugin(args[0].c_str(), options) ? 0 : 1;
+}
+
+int Lifecycle(const std::vector<std::string>& args)
+{
+  if (args.empty() || args[0].compare(0, 2, "--") == 0) return UsageError("lifecycle", "needs PLUGIN");
+  LifecycleOptions options;
+  std::string error;
+  for (size_t i = 1; i < args.size(); ++i) {
+    if (args[i] != "--cycles") return UsageError("lifecycle", "unknown option or argument '" + args[i] + "'");
+    long long n = 0;
+    if (i + 1 >= args.size()) return UsageError("lifecycle", "--cycles needs a value");
+    if (!ParseWholeOption("--cycles", args[++i], kLifecycleMinimumCycles, kMaxCycles, n, error)) {
+      return UsageError("lifecycle", error);
+    }
+    options.cycles = static_cast<int>(n);
+  }
+  return RunLifecycle(args[0].c_str(), options) ? 0 : 1;
+}
+
+int Run(const std::string& command, const std::vector<std::string>& args)
+{
+  if (command == "info") return args.size() == 1 ? Info(args[0]) : UsageError("info", "needs PLUGIN");
+  if (command == "render") return RenderCommand(args);
+  if (command == "state") return State(args);
+  if (command == "snapshot") return Snapshot(args);
+  if (command == "validate") return Validate(args);
+  if (command == "lifecycle") return Lifecycle(args);
+  std::fprintf(stderr, "vexa-host: no command '%s'\n", command.c_str());
+  PrintUsage(stderr, "");
+  return 2;
 }
 
 }  // namespace
 
+int UsageError(const std::string& command, const std::string& error)
+{
+  std::fprintf(stderr, "vexa-host %s: %s\n", command.c_str(), error.c_str());
+  PrintUsage(stderr, command);
+  return 2;
+}
+
+bool LoadPlugin(HostedPlugin& host, const std::string& path)
+{
+  if (!host.Load(path.c_str())) {
+    std::fprintf(stderr, "vexa-host: %s\n", host.Error());
+    return false;
+  }
+  return true;
+}
+
 int main(int argc, char** argv)
 {
-  if (argc < 3) return Usage();
-  const std::string cmd = argv[1];
-  if (cmd == "info") return Info(argv[2]);
-  if (cmd == "render") return Render(argc, argv);
-  if (cmd == "validate") return Validate(argc, argv);
-  if (cmd == "lifecycle") return Lifecycle(argc, argv);
-  if (cmd == "state" && argc >= 5) return State(argc, argv);
-  if (cmd == "snapshot" && argc == 4) {
-    HostedPlugin host;
-    if (!LoadPlugin(host, argv[2])) return 1;
-    host.Open(44100.0, 1024);
-    std::string error;
-    if (!SnapshotEditor(host, argv[3], error)) {
-      std::fprintf(stderr, "vexa-host: %s\n", error.c_str());
-      return 1;
-    }
-    return 0;
+  if (argc < 2) {
+    PrintUsage(stderr, "");
+    return 2;
   }
-  return Usage();
+  const std::string command = argv[1];
+  const std::vector<std::string> args(argv + 2, argv + argc);
+  if (IsHelpOption(command) || command == "help") {
+    const std::string which = command == "help" && !args.empty() ? args[0] : "";
+    if (PrintHelp(stdout, which)) return 0;
+    return Run(which, {});
+  }
+  for (const std::string& a : args) {
+    if (IsHelpOption(a) && PrintHelp(stdout, command)) return 0;
+  }
+  return Run(command, args);
 }

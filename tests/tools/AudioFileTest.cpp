@@ -1,14 +1,17 @@
 // The host tool's audio-file input and output, whichever backend the target
-// uses: WAV of every kind both backends know, and the choice of output format.
+// uses: WAV of every kind both backends know, read and written in pieces,
+// files cut short counted, and the choice of output format.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "tests/TestSeed.h"
 #include "tools/AudioFile.h"
 #include "tools/FileBytes.h"
 
@@ -280,4 +283,98 @@ TEST(AudioFile, OutputKeepsTheInputContainerInFloatWhereItCan)
     EXPECT_FALSE(ParseAudioFormat(bad, f, error)) << bad;
     EXPECT_FALSE(error.empty()) << bad;
   }
+}
+
+TEST(AudioFile, AFileCutShortIsReadAsFarAsItGoesAndTheMissingFramesAreCounted)
+{
+  std::vector<int32_t> samples;
+  for (int i = 0; i < 2 * 1000; ++i) samples.push_back(i);
+  std::vector<unsigned char> file = PcmWav(16, 2, samples);
+  file.resize(file.size() - 4 * 300 - 2);  // 300 frames and half of one more
+  const std::string path = TempPath("vexa_cut.wav");
+  ASSERT_TRUE(WriteFileBytes(path, file.data(), file.size()));
+  AudioReader reader;
+  std::string error;
+  ASSERT_TRUE(reader.Open(path, error)) << error;
+  std::vector<float> block(2 * 256);
+  long long frames = 0, got;
+  while ((got = reader.Read(block.data(), 256, error)) > 0) {
+    EXPECT_EQ(block[0], static_cast<float>(2 * frames) / 32768.0f);
+    frames += got;
+  }
+  EXPECT_EQ(got, 0) << error;
+  EXPECT_EQ(frames, 699);
+  EXPECT_EQ(reader.MissingFrames(), 301);
+  AudioData whole;
+  EXPECT_FALSE(ReadAudioFile(path, whole, error));
+  EXPECT_EQ(error, "the file is cut short: 301 frames missing");
+  std::remove(path.c_str());
+}
+
+TEST(AudioFile, ADataChunkOfUnknownLengthIsReadToTheEnd)
+{
+  std::vector<unsigned char> file = PcmWav(16, 1, {100, 200, 300});
+  const size_t sizeAt = file.size() - 3 * 2 - 4;
+  for (size_t i = 0; i < 4; ++i) file[sizeAt + i] = 0xFF;  // as streaming writers leave it
+  const std::string path = TempPath("vexa_open_ended.wav");
+  ASSERT_TRUE(WriteFileBytes(path, file.data(), file.size()));
+  AudioData a;
+  std::string error;
+  ASSERT_TRUE(ReadAudioFile(path, a, error)) << error;
+  EXPECT_EQ(a.samples, (std::vector<float>{100 / 32768.0f, 200 / 32768.0f, 300 / 32768.0f}));
+  std::remove(path.c_str());
+}
+
+TEST(AudioFile, ReadingAndWritingInPiecesGivesTheWholeFile)
+{
+  TestSeed seed;
+  std::mt19937 rng(seed);
+  std::uniform_real_distribution<float> value(-1.0f, 1.0f);
+  std::uniform_int_distribution<long long> piece(1, 97);
+  std::vector<float> samples(2 * 5000);
+  for (float& s : samples) s = value(rng);
+  const std::string path = TempPath("vexa_pieces.wav");
+  std::string error;
+  {
+    AudioWriter writer;
+    ASSERT_TRUE(writer.Open(path, AudioFormat{"wav", "float"}, 2, 44100, error)) << error;
+    for (long long at = 0; at < 5000;) {
+      const long long n = std::min(5000 - at, piece(rng));
+      ASSERT_TRUE(writer.Write(samples.data() + 2 * at, n, error)) << error;
+      at += n;
+    }
+    ASSERT_TRUE(writer.Finish(error)) << error;
+  }
+  AudioReader reader;
+  ASSERT_TRUE(reader.Open(path, error)) << error;
+  EXPECT_EQ(reader.Frames(), 5000);
+  std::vector<float> read, block(2 * 97);
+  long long got;
+  while ((got = reader.Read(block.data(), piece(rng), error)) > 0) {
+    read.insert(read.end(), block.begin(), block.begin() + 2 * got);
+  }
+  EXPECT_EQ(read, samples);
+  EXPECT_EQ(reader.MissingFrames(), 0);
+  std::remove(path.c_str());
+}
+
+TEST(AudioFile, AFolderIsNamedAsOne)
+{
+  AudioReader reader;
+  std::string error;
+  EXPECT_FALSE(reader.Open(testing::TempDir(), error));
+  EXPECT_EQ(error, "a folder, not an audio file");
+}
+
+TEST(AudioFile, OutputNamesChooseTheirContainer)
+{
+  EXPECT_EQ(ContainerForName("out.wav"), "wav");
+  EXPECT_EQ(ContainerForName("dir.flac/OUT.AIF"), "aiff");
+  EXPECT_EQ(ContainerForName("take.Flac"), "flac");
+  EXPECT_EQ(ContainerForName("dir.flac/out"), "");
+  EXPECT_EQ(ContainerForName("out.txt"), "");
+  EXPECT_TRUE(ContainerFitsExtension("wavex", "wav"));
+  EXPECT_TRUE(ContainerFitsExtension("rf64", "wav"));
+  EXPECT_FALSE(ContainerFitsExtension("flac", "wav"));
+  EXPECT_FALSE(ContainerFitsExtension("wav", "aiff"));
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/tools/FaultyPlugin.h"
+#include "tests/tools/SystemObjectLeak.h"
 #include "vst/VstDefs.h"
 
 namespace {
@@ -107,6 +108,7 @@ VstIntPtr Dispatcher(AEffect* e, VstInt32 opcode, VstInt32 index, VstIntPtr valu
   switch (opcode) {
     case effClose:
       if (gFault == kHoardsMemory) Hoard();
+      if (gFault == kLeaksSystemObject) LeakSystemObject();
       delete p;
       return 0;
     case effGetParamName:

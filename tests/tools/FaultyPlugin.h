@@ -21,6 +21,7 @@ enum FaultyPluginFault
   kHoardsMemory,      // every closed instance leaves 64 KiB behind
   kEditorSizeOnceOpen,  // not a fault: the editor's size is known only while it is open
   kEditorNeverSized,    // has an editor that never gives its size
+  kLeaksSystemObject,   // every closed instance leaves a GDI object (Windows) or open file (Linux) behind
   // Faults of the VST3 test module (tests/tools/FaultyVst3Plugin.cpp).
   kVst3UnknownInterfaceKept,   // an unknown interface refused, the result pointer left as it was
   kVst3IdentityWanders,        // FUnknown answered with another base every second time

@@ -33,6 +33,22 @@ long long ResidentBytes()
   return resident < 0 ? -1 : resident * sysconf(_SC_PAGESIZE);
 }
 
+// The resident set's high-water mark from /proc/self/status ("VmHWM:",
+// in KiB).
+long long PeakResidentBytes()
+{
+  constexpr long long kKiB = 1024;
+  FILE* f = std::fopen("/proc/self/status", "r");
+  if (!f) return -1;
+  char line[256];
+  long long kib = -1;
+  while (kib < 0 && std::fgets(line, sizeof line, f)) {
+    if (std::sscanf(line, "VmHWM: %lld", &kib) != 1) kib = -1;
+  }
+  std::fclose(f);
+  return kib < 0 ? -1 : kib * kKiB;
+}
+
 }  // namespace
 
 ResourceUsage MeasureResources()
@@ -46,6 +62,7 @@ ResourceUsage MeasureResources()
   const long long held = static_cast<long long>(heap.uordblks + heap.hblkhd);
   r.memory = held > 0 ? held : -1;
   r.resident = ResidentBytes();
+  r.peakResident = PeakResidentBytes();
   r.handles = OpenDescriptors();
   return r;
 }

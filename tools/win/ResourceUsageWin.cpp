@@ -51,6 +51,7 @@ ResourceUsage MeasureResources()
   memory.cb = sizeof memory;
   if (GetProcessMemoryInfo(self, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
     r.resident = static_cast<long long>(memory.WorkingSetSize);
+    r.peakResident = static_cast<long long>(memory.PeakWorkingSetSize);
   }
   r.memory = CommittedPrivateBytes();
   DWORD handles = 0;

@@ -54,12 +54,13 @@ bool WriteInput(const std::string& path, int format)
   return sf_close(f) == 0 && ok;
 }
 
-// Runs vexa-host render; returns its exit status, stderr in errorText.
+// Runs vexa-host render without a tail, so every output is as long as
+// the input; returns its exit status, stderr in errorText.
 int Render(const std::string& in, const std::string& out, const std::string& extra, std::string& errorText)
 {
   const std::string err = Temp("stderr.txt");
   const std::string cmd = std::string(VEXA_HOST_PATH) + " render " + VEXA_MODULE_PATH + " '" + in + "' '" + out +
-                          "' --set Pitch=7 --set Mix=30 " + extra + " 2>'" + err + "'";
+                          "' --set Pitch=7 --set Mix=30 --tail 0 " + extra + " 2>'" + err + "'";
   const int status = std::system(cmd.c_str());
   errorText = Slurp(err);
   std::remove(err.c_str());
