@@ -82,7 +82,7 @@ bool ParsePreset(const std::string& arg, Lv2PresetSpec& preset, std::string& err
   return true;
 }
 
-// False, with the reason, when a preset of the spec has the URI of this
+// False, with the reason, when an earlier preset of the description has the URI of this
 // one: two labels that differ only in case or spaces and dashes.
 bool IsNewPreset(const Lv2BundleSpec& spec, const Lv2PresetSpec& preset, std::string& error)
 {

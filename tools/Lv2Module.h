@@ -28,7 +28,7 @@ public:
   Lv2Module(const Lv2Module&) = delete;
   Lv2Module& operator=(const Lv2Module&) = delete;
 
-  // Loads the bundle at path and, after it, the LV2 specifications and
+  // Loads the bundle at path and, after it, the LV2 vocabularies and
   // plug-ins on the LV2 path (a plug-in of the same URI found there is
   // ignored); false with Error() on failure.
   bool Load(const char* path);

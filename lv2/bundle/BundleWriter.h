@@ -56,7 +56,7 @@ std::string Lv2PluginText(const Lv2BundleSpec& spec);
 std::string Lv2UiText(const Lv2BundleSpec& spec);
 std::string Lv2PresetsText(const Lv2BundleSpec& spec);
 
-// Checks the spec (one range per parameter, one value per parameter in each
+// Checks the description (one range per parameter, one value per parameter in each
 // preset, defaults inside the ranges) and writes the four files into dir,
 // which must exist. False with error set on failure.
 bool WriteLv2Bundle(const Lv2BundleSpec& spec, const std::string& dir, std::string& error);
