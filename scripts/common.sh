@@ -57,8 +57,10 @@ vexa_start_display() {
   fi
   log=$(mktemp) number=$(mktemp)
   # The server writes its display number to descriptor 3 once it accepts
-  # connections.
-  Xvfb "${requested[@]}" -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+  # connections. -noreset: a server that resets when its last client leaves
+  # can drop a client connecting in that moment, and the tests' programs come
+  # and go one after another.
+  Xvfb "${requested[@]}" -displayfd 3 -screen 0 1280x1024x24 -noreset -nolisten tcp \
     3>"$number" </dev/null >"$log" 2>&1 &
   VEXA_XVFB_PID=$!
   until grep -q '^[0-9][0-9]*$' "$number"; do

@@ -21,8 +21,11 @@ cookie=$work/cookie
   head -c 16 /dev/urandom
 } > "$cookie"
 
+# -noreset as in the test command: a server that resets when its last client
+# leaves can drop a client connecting in that moment: the likely reason one
+# check right after another failed once.
 number_file=$work/other.number
-Xvfb -displayfd 3 -auth "$cookie" -nolisten tcp 3>"$number_file" </dev/null >"$work/other.log" 2>&1 &
+Xvfb -displayfd 3 -auth "$cookie" -noreset -nolisten tcp 3>"$number_file" </dev/null >"$work/other.log" 2>&1 &
 other_pid=$!
 trap 'vexa_stop_display; kill "$other_pid" 2>/dev/null && wait "$other_pid"; rm -rf "$work"' EXIT
 for _ in $(seq 100); do grep -q '^[0-9]' "$number_file" && break; sleep 0.1; done
