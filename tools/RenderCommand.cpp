@@ -242,6 +242,9 @@ int PreparePlugin(const RenderArgs& a, HostedPlugin& host, double rate)
   return 0;
 }
 
+// The status shells give a program that Ctrl-C ended.
+constexpr int kStoppedStatus = 130;
+
 int Fail(const std::string& what, const std::string& error)
 {
   std::fprintf(stderr, "vexa-host: %s: %s\n", what.c_str(), error.c_str());
@@ -273,7 +276,14 @@ int Render(RenderArgs& a)
   if (ErrorStreamIsTerminal() && frames > kProgressFromSeconds * reader.Rate()) a.options.progress = Progress;
   HostedProcessor processor(host, a.block, a.useDouble);
   RenderResult result;
-  if (!RenderStream(reader, processor, writer, a.options, result, error)) return Fail(a.out, error);
+  // Ctrl-C ends the render between two blocks: the half-written file goes
+  // and what was at the output's name stays.
+  CatchStopRequest();
+  a.options.stopRequested = StopRequested;
+  if (!RenderStream(reader, processor, writer, a.options, result, error)) {
+    const int status = Fail(a.out, error);
+    return StopRequested() ? kStoppedStatus : status;
+  }
   if (!CheckComplete(a, reader)) return 1;
   if (!writer.Finish(error) || !staged.Commit(error)) return Fail(a.out, error);
   if (result.tailLimited) {

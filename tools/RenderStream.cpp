@@ -36,7 +36,8 @@ private:
   void Silence();
   bool FrameSilent(int k) const;
   // Writes n interleaved frames, through the resampler when there is one;
-  // with last set, also what the resampler still holds.
+  // with last set, also what the resampler still holds. Fails when a stop
+  // was requested.
   bool Emit(const float* frames, long long n, bool last, std::string& error);
 
   AudioReader& mReader;
@@ -120,6 +121,11 @@ bool Renderer::FrameSilent(int k) const
 
 bool Renderer::Emit(const float* frames, long long n, bool last, std::string& error)
 {
+  // Every block passes here on its way out.
+  if (mOptions.stopRequested && mOptions.stopRequested()) {
+    error = "stopped as asked; nothing was written";
+    return false;
+  }
   if (!mResampler) {
     mResult.outputFrames += n;
     return n == 0 || mWriter.Write(frames, n, error);

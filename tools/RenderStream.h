@@ -52,6 +52,9 @@ struct RenderOptions
   // Called now and then with the input frames done and the input's length
   // (-1 when unknown), and once more at the input's end.
   std::function<void(long long done, long long total)> progress;
+  // Asked before each block is written, when set: true ends the render
+  // with an error (the user asked to stop).
+  std::function<bool()> stopRequested;
 };
 
 struct RenderResult
@@ -68,7 +71,8 @@ int OutputChannels(int outputs);
 
 // Renders everything reader gives through processor into writer, which is
 // open for OutputChannels(processor.Outputs()) channels at the output's
-// rate. False with error when reading, resampling or writing fails. Runs
+// rate. False with error when reading, resampling or writing fails or a
+// stop was requested. Runs
 // on the calling thread, which owns all four for the duration.
 bool RenderStream(AudioReader& reader, RenderProcessor& processor, AudioWriter& writer, const RenderOptions& options,
                   RenderResult& result, std::string& error);

@@ -4,8 +4,8 @@
 # whole or not at all, keeps the effect's delayed sound after the input's
 # end, resamples with --rate, says when an input is cut short or has more
 # channels than it can take, refuses values it cannot take with what they
-# should be, writes the container the output's name asks for, and shows
-# its help on standard output.
+# should be, writes the container the output's name asks for, shows its
+# help on standard output and stops cleanly on Ctrl-C.
 # Usage: render_command_test.sh linux|windows VEXA_MODULE HOST_COMMAND...
 set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -167,6 +167,23 @@ check "render without arguments is refused on standard error" test $rc -eq 2 -a 
 mkdir -p "$work/folder.wav"
 run render "$module" "$work/folder.wav" "$work/from-folder.wav"
 check "a folder given as input is named as one" test $rc -eq 1 -a -n "$(says 'a folder, not an audio file' && echo y)"
+
+# Ctrl-C stops a render between two blocks and leaves what was there.
+# An hour of silence stored as a hole takes several seconds to render; the
+# signal goes once the temporary output is growing.
+python3 "$here/audio_fixture.py" write "$work/hour.wav" $((3600 * 44100)) 2 silence --sparse
+cp "$work/kept.copy" "$work/kept.wav"
+"${host[@]}" render "$module" "$work/hour.wav" "$work/kept.wav" >/dev/null 2>"$work/err.raw" &
+render_pid=$!
+growing() { find "$work" -maxdepth 1 -name '.vexa-*' -size +1M | grep -q .; }
+for _ in $(seq 300); do growing && break; sleep 0.1; done
+kill -INT $render_pid
+wait $render_pid
+rc=$?
+tr -d '\r' <"$work/err.raw" >"$work/err"
+check "Ctrl-C ends a render with status 130" test $rc -eq 130
+check "and says nothing was written" says 'nothing was written'
+check "and leaves the earlier output as it was" cmp -s "$work/kept.wav" "$work/kept.copy"
 
 check "no temporary file is left behind" no_leftovers
 echo "render command: $failures failures"
