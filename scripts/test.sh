@@ -18,6 +18,8 @@ trap vexa_stop_display EXIT
 vexa_wine_prefix
 vexa_build linux win32 win64 sanitize tsan || exit 1
 
+vexa_keep_wine_up
+
 passed=0 failed=0
 for preset in linux win32 win64 sanitize tsan; do
   echo "== test $preset"
