@@ -32,6 +32,18 @@ public:
   // lock leave both empty. UI thread, without the instance lock.
   virtual void PrepareOpen(void*) {}
   virtual void FinishClose() {}
+  // For hosts that give no window to open the editor in: the same two steps
+  // as PrepareOpen and OpenEditor, with the editor in a top-level window of
+  // its own titled title, of the editor's fixed size, shown at once.
+  // CloseEditor and FinishClose close it like any other. OpenOwnWindow
+  // returns the window, or null when this platform or the window system
+  // cannot give one. Threads and locks as for PrepareOpen and OpenEditor.
+  virtual void PrepareOpenOwn(const char*) {}
+  virtual void* OpenOwnWindow(const char*) { return nullptr; }
+  // True once the user closed the editor's own window (the window manager's
+  // close button): the window is off screen and waits for the adapter to
+  // close it. UI thread.
+  virtual bool OwnWindowClosed() const { return false; }
   // The host's idle call for an open editor, where the window layer has no
   // timer of its own. UI thread, without the instance lock.
   virtual void IdleEditor() {}

@@ -13,6 +13,8 @@ namespace {
 
 constexpr unsigned int kHeldButtons = Button1Mask | Button2Mask | Button3Mask;
 constexpr unsigned int kDragButtons = Button1Mask | Button3Mask;
+// Client messages carry their atoms as 32-bit items.
+constexpr int kAtomFormat = 32;
 
 long long NowMilliseconds()
 {
@@ -33,8 +35,9 @@ void IGraphicsX11::IdleEditor()
     XEvent event;
     XNextEvent(s->display, &event);
     HandleEvent(event, &exposed, &anyExposed);
-    // A host may close the editor from inside a call the routing made.
-    if (mSession != s) return;
+    // A host may close the editor from inside a call the routing made, and
+    // a closed own window takes no more input.
+    if (mSession != s || s->userClosed) return;
   }
   if (trap.SawMissingWindow()) s->windowGone = true;
   if (!s->Usable()) return;
@@ -83,7 +86,8 @@ void IGraphicsX11::HandleEvent(XEvent& event, IArea* exposed, bool* anyExposed)
       break;
     }
     case ConfigureNotify:
-      if (event.xconfigure.window == s->window) {
+      // An own window's place is the window manager's business.
+      if (event.xconfigure.window == s->window && !s->ownWindow) {
         s->x = event.xconfigure.x;
         s->y = event.xconfigure.y;
       }
@@ -100,6 +104,7 @@ void IGraphicsX11::HandleEvent(XEvent& event, IArea* exposed, bool* anyExposed)
       if (HoverTracking()) RouteLeave();
       break;
     case MappingNotify: XRefreshKeyboardMapping(&event.xmapping); break;
+    case ClientMessage: OnClientMessage(event); break;
     default: break;
   }
 }
@@ -170,13 +175,30 @@ void IGraphicsX11::OnKeyPress(XEvent& event)
   ForwardKey(event);
 }
 
+void IGraphicsX11::OnClientMessage(XEvent& event)
+{
+  // The window manager's close button on the own window: the window goes
+  // off screen at once, and the adapter, told by OwnWindowClosed, closes
+  // it (a close from here would pull the window out from under the
+  // adapter).
+  X11Session* s = mSession;
+  const XClientMessageEvent& m = event.xclient;
+  if (!s->ownWindow || m.window != s->window || m.message_type != s->wmProtocols || m.format != kAtomFormat) return;
+  if (static_cast<Atom>(m.data.l[0]) != s->wmDeleteWindow) return;
+  s->userClosed = true;
+  XUnmapWindow(s->display, s->window);
+  XFlush(s->display);
+}
+
 void IGraphicsX11::ForwardKey(XEvent& event)
 {
   // Keys the editor does not take go to the host's window, so its
   // shortcuts keep working while the editor has the focus. Propagation
-  // carries them on to whichever ancestor listens.
+  // carries them on to whichever ancestor listens. An own window has no
+  // host window above it; no session: the host closed the editor from a
+  // call the routing made.
   X11Session* s = mSession;
-  if (!s) return;  // the host closed the editor from a call the routing made
+  if (!s || s->ownWindow) return;
   XEvent copy = event;
   copy.xkey.window = s->parent;
   copy.xkey.subwindow = s->window;

@@ -29,6 +29,16 @@ constexpr int kPreferredDepth = 24;
 constexpr int kConnectAttempts = 4;
 constexpr int kConnectRetryMilliseconds = 5;
 
+// Where a new window goes: inside parent at (x, y) or, with a title, in a
+// top-level window of the editor's own.
+struct X11Placement
+{
+  Window parent;
+  int x;
+  int y;
+  const char* title;  // null for a child window
+};
+
 Display* Connect()
 {
   const char* name = std::getenv("DISPLAY");
@@ -125,8 +135,33 @@ bool CreateWindowIn(X11Session& s, Window parent, int x, int y, int width, int h
   s.gc = XCreateGC(s.display, s.window, 0, nullptr);
   if (!s.gc) return false;
   XSetGraphicsExposures(s.display, s.gc, False);
-  XMapWindow(s.display, s.window);
   return true;
+}
+
+// Tells the window manager that the own window keeps one size.
+void FixSize(X11Session& s, int width, int height)
+{
+  XSizeHints size = {};
+  size.flags = PSize | PMinSize | PMaxSize;
+  size.width = size.min_width = size.max_width = width;
+  size.height = size.min_height = size.max_height = height;
+  XSetWMNormalHints(s.display, s.window, &size);
+}
+
+// Makes s's window a top-level window of the editor's own: titled, of a
+// fixed size, and answering the window manager's close button with a
+// message to us instead of ending our connection.
+void DecorateOwnWindow(X11Session& s, const char* title, int width, int height)
+{
+  s.ownWindow = true;
+  s.wmProtocols = XInternAtom(s.display, "WM_PROTOCOLS", False);
+  s.wmDeleteWindow = XInternAtom(s.display, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(s.display, s.window, &s.wmDeleteWindow, 1);
+  // Xlib reads the class names without writing to them.
+  char* name = const_cast<char*>(title);
+  XClassHint windowClass = {name, name};
+  Xutf8SetWMProperties(s.display, s.window, title, title, nullptr, 0, nullptr, nullptr, &windowClass);
+  FixSize(s, width, height);
 }
 
 // Releases everything of s and closes its connection; errors for resources
@@ -145,12 +180,12 @@ void DestroySession(X11Session* s)
   delete s;
 }
 
-// A new session: a connection of its own and the window made and mapped in
-// parent at (x, y), confirmed by one round trip. Null when no display can be
-// opened, the parent does not exist or its screen has no usable visual.
-X11Session* MakeSession(Window parent, int x, int y, int width, int height, bool hover)
+// A new session: a connection of its own and the window made and mapped
+// where place says, confirmed by one round trip. Null when no display can
+// be opened, the parent does not exist or its screen has no usable visual.
+X11Session* MakeSession(const X11Placement& place, int width, int height, bool hover)
 {
-  if (!parent || width < 1 || height < 1) return nullptr;
+  if ((!place.parent && !place.title) || width < 1 || height < 1) return nullptr;
   Display* display = Connect();
   if (!display) return nullptr;
   X11Session* s = new (std::nothrow) X11Session;
@@ -163,7 +198,10 @@ X11Session* MakeSession(Window parent, int x, int y, int width, int height, bool
   bool ok;
   {
     X11ErrorTrap trap(display);
-    ok = CreateWindowIn(*s, parent, x, y, width, height, hover);
+    const Window parent = place.title ? DefaultRootWindow(display) : place.parent;
+    ok = CreateWindowIn(*s, parent, place.x, place.y, width, height, hover);
+    if (ok && place.title) DecorateOwnWindow(*s, place.title, width, height);
+    if (ok) XMapWindow(display, s->window);
     // One round trip, so that a parent destroyed meanwhile shows here.
     XSync(display, False);
     ok = ok && trap.ErrorCount() == 0 && !s->lost;
@@ -176,6 +214,15 @@ X11Session* MakeSession(Window parent, int x, int y, int width, int height, bool
 }
 
 Window WindowId(void* window) { return static_cast<Window>(reinterpret_cast<uintptr_t>(window)); }
+
+// Where a window opened in parentWindow, or (with a title) in a window of
+// its own, goes: a child reopened goes where the open child is.
+X11Placement PlacementFor(const X11Session* open, void* parentWindow, const char* title)
+{
+  if (title) return X11Placement{0, 0, 0, title};
+  const bool samePlace = open && !open->ownWindow;
+  return X11Placement{WindowId(parentWindow), samePlace ? open->x : 0, samePlace ? open->y : 0, nullptr};
+}
 
 // An image header over data of the session's layout (no allocation; the
 // pixels stay the caller's).
@@ -258,36 +305,38 @@ int IGraphicsX11::ConnectionFd() const { return mSession ? ConnectionNumber(mSes
 
 bool IGraphicsX11::ConnectionLost() const { return mSession && mSession->lost; }
 
-void IGraphicsX11::PrepareOpen(void* parentWindow)
+void IGraphicsX11::PrepareOpen(void* parentWindow) { Prepare(parentWindow, nullptr); }
+
+void IGraphicsX11::PrepareOpenOwn(const char* title) { Prepare(nullptr, title); }
+
+void* IGraphicsX11::OpenEditor(void* parentWindow) { return Open(parentWindow, nullptr); }
+
+void* IGraphicsX11::OpenOwnWindow(const char* title) { return Open(nullptr, title); }
+
+bool IGraphicsX11::OwnWindowClosed() const { return mSession && mSession->ownWindow && mSession->userClosed; }
+
+void IGraphicsX11::Prepare(void* parentWindow, const char* title)
 {
   DiscardPrepared();
   FinishClose();
-  int x = 0, y = 0;
-  if (mSession) {
-    x = mSession->x;
-    y = mSession->y;
-  }
-  mPrepared = MakeSession(WindowId(parentWindow), x, y, Width(), Height(), HoverTracking());
+  mPrepared = MakeSession(PlacementFor(mSession, parentWindow, title), Width(), Height(), HoverTracking());
   mPreparedParent = parentWindow;
+  mPreparedOwn = title != nullptr;
   mHasPrepared = true;
 }
 
-void* IGraphicsX11::OpenEditor(void* parentWindow)
+void* IGraphicsX11::Open(void* parentWindow, const char* title)
 {
-  int x = 0, y = 0;
-  if (mSession) {
-    x = mSession->x;
-    y = mSession->y;
-    CloseWindow(true);
-  }
+  const X11Placement place = PlacementFor(mSession, parentWindow, title);
+  CloseWindow(true);
   X11Session* s;
-  if (mHasPrepared && mPreparedParent == parentWindow) {
+  if (mHasPrepared && mPreparedParent == parentWindow && mPreparedOwn == (title != nullptr)) {
     s = mPrepared;
     mPrepared = nullptr;
     mHasPrepared = false;
   } else {
     DiscardPrepared();
-    s = MakeSession(WindowId(parentWindow), x, y, Width(), Height(), HoverTracking());
+    s = MakeSession(place, Width(), Height(), HoverTracking());
   }
   if (!s) return nullptr;
   mSession = s;
@@ -360,7 +409,10 @@ void IGraphicsX11::GrowFrames(int dw, int dh)
   X11ErrorTrap trap(s->display);
   XResizeWindow(s->display, s->window, static_cast<unsigned>(Width()), static_cast<unsigned>(Height()));
   XWindowAttributes pa;
-  if (XGetWindowAttributes(s->display, s->parent, &pa) && pa.width + dw > 0 && pa.height + dh > 0) {
+  if (s->ownWindow) {
+    // No host window around it: the window manager hears the new size.
+    FixSize(*s, Width(), Height());
+  } else if (XGetWindowAttributes(s->display, s->parent, &pa) && pa.width + dw > 0 && pa.height + dh > 0) {
     XResizeWindow(s->display, s->parent, static_cast<unsigned>(pa.width + dw), static_cast<unsigned>(pa.height + dh));
   }
   XFlush(s->display);

@@ -1,6 +1,7 @@
 #pragma once
 // The editor's window on Linux hosts: an X11 child window inside the window
-// the host hands over, driven by the host's idle calls.
+// the host hands over or, for hosts that hand over none, a top-level window
+// of the editor's own; either driven by the host's idle calls.
 
 #include "graphics/Graphics.h"
 #include "graphics/x11/InputX11.h"
@@ -44,6 +45,14 @@ public:
   // or its screen has no usable visual. A second open lets the first window
   // go and reuses its place.
   void* OpenEditor(void* parentWindow) override;
+  // The same for a top-level window of the editor's own (a child of the
+  // root), titled title, whose size hints keep it at the editor's size and
+  // whose close button the window manager reports to us (WM_DELETE_WINDOW):
+  // the window then goes off screen and OwnWindowClosed says so until the
+  // adapter closes it. Keys the editor does not take stay with it.
+  void PrepareOpenOwn(const char* title) override;
+  void* OpenOwnWindow(const char* title) override;
+  bool OwnWindowClosed() const override;
   // Ends a gesture still in progress and lets the window go. Also after the
   // host destroyed the parent first.
   void CloseEditor() override;
@@ -73,6 +82,9 @@ protected:
   void GrowFrames(int dw, int dh) override;
 
 private:
+  // Prepare and open in parentWindow, or with a title in an own window.
+  void Prepare(void* parentWindow, const char* title);
+  void* Open(void* parentWindow, const char* title);
   void CloseWindow(bool endGesture);
   void DiscardPrepared();
   void HandleEvent(_XEvent& event, IArea* exposed, bool* anyExposed);
@@ -80,15 +92,18 @@ private:
   void OnButtonRelease(_XEvent& event);
   void OnMotion(_XEvent& event);
   void OnKeyPress(_XEvent& event);
+  void OnClientMessage(_XEvent& event);
   void ForwardKey(_XEvent& event);
   void TakePointer(unsigned long time);
   bool TickDue();
 
   X11Session* mSession = nullptr;
-  // What PrepareOpen made for mPreparedParent (null when it failed), while
-  // mHasPrepared says no open has taken it yet.
+  // What PrepareOpen made for mPreparedParent, or PrepareOpenOwn made
+  // (mPreparedOwn), null when it failed, while mHasPrepared says no open has
+  // taken it yet.
   X11Session* mPrepared = nullptr;
   void* mPreparedParent = nullptr;
+  bool mPreparedOwn = false;
   bool mHasPrepared = false;
   X11Session* mLetGo = nullptr;  // let go by CloseEditor, awaiting FinishClose
   DoubleClickDetector mClicks;

@@ -12,8 +12,8 @@ constexpr unsigned int kGrabEventMask = ButtonPressMask | ButtonReleaseMask | Po
 // Granularity of the converted-pixel buffer.
 constexpr int kConvertBufferGranularity = 4096;
 
-// One open window: made by OpenEditor, destroyed (with its connection) by
-// CloseEditor or the editor's destructor. UI thread only.
+// One open window: made by OpenEditor or OpenOwnWindow, destroyed (with its
+// connection) by CloseEditor or the editor's destructor. UI thread only.
 struct X11Session
 {
   Display* display = nullptr;
@@ -29,6 +29,12 @@ struct X11Session
   X11PixelPath path = X11PixelPath::kUnsupported;
   int x = 0;  // the window's place in the parent
   int y = 0;
+  // A top-level window of the editor's own (its parent is the root), and
+  // the window manager's atoms for the close request it answers to.
+  bool ownWindow = false;
+  Atom wmProtocols = 0;
+  Atom wmDeleteWindow = 0;
+  bool userClosed = false;  // the user closed the own window
   bool lost = false;        // the connection broke
   bool windowGone = false;  // the window (or its parent) was destroyed
   bool pointerHeld = false; // a press began a gesture that no release ended
@@ -36,5 +42,5 @@ struct X11Session
   bool unsynced = false;    // images were sent since the last round trip
   IGrowBuffer converted{kConvertBufferGranularity};
 
-  bool Usable() const { return !lost && !windowGone; }
+  bool Usable() const { return !lost && !windowGone && !userClosed; }
 };
