@@ -204,11 +204,12 @@ std::string Lv2UiText(const Lv2BundleSpec& spec)
   }
   std::string t = kPrefixes;
   t += Uri(spec.uiUri) + "\n  a ui:X11UI ;\n  ui:binary " + Uri(spec.uiBinary) + " ;\n";
-  // The editor is embedded in the host's window and redrawn on its idle
-  // calls; it tells the host its size and, where it can, its gestures.
+  // The editor is embedded in the host's window or, for a host that gives
+  // none, shown in a window of its own; either is redrawn on the host's
+  // idle calls. It tells the host its size and, where it can, its gestures.
   t += "  lv2:requiredFeature ui:idleInterface ;\n";
   t += "  lv2:optionalFeature ui:parent , ui:resize , ui:touch , ui:noUserResize ;\n";
-  t += "  lv2:extensionData ui:idleInterface ;\n";
+  t += "  lv2:extensionData ui:idleInterface , ui:showInterface ;\n";
   t += "  ui:portNotification " + Joined(notifications, " , ") + " .\n";
   return t;
 }

@@ -21,17 +21,27 @@ const void* FeatureData(const LV2_Feature* const* features, const char* uri)
   return nullptr;
 }
 
-// The editor opens inside the host's window (ui:parent); a host that gives
-// none gets no UI.
+// The editor opens inside the host's window (ui:parent). A host that gives
+// none gets no widget: it shows and hides the editor's own window through
+// the show interface.
 LV2UI_Handle Instantiate(const LV2UI_Descriptor* descriptor, const char*, const char*, LV2UI_Write_Function write,
                          LV2UI_Controller controller, LV2UI_Widget* widget, const LV2_Feature* const* features)
 {
   const Lv2UiEntry* entry = reinterpret_cast<const DescriptorRecord*>(descriptor)->entry;
   void* parent = const_cast<void*>(FeatureData(features, LV2_UI__parent));
-  if (!parent || !widget) return nullptr;
+  if (!widget) return nullptr;
   const Lv2UiContext host = {write, controller, features, entry->ports, entry->showIndicator};
   IPlugLv2Ui* plug = entry->create(&host);
-  void* window = plug && plug->CompleteSetUp() ? plug->OpenWindow(parent) : nullptr;
+  if (!plug || !plug->CompleteSetUp()) {
+    delete plug;
+    return nullptr;
+  }
+  if (!parent) {
+    plug->UseOwnWindow();
+    *widget = nullptr;
+    return plug;
+  }
+  void* window = plug->OpenWindow(parent);
   if (!window) {
     delete plug;
     return nullptr;
@@ -53,17 +63,34 @@ void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t proto
   FromHandle(handle)->PortEvent(port, size, protocol, buffer);
 }
 
-int Idle(LV2UI_Handle handle)
+// Non-zero tells the host that the UI was closed: the user closed the
+// editor's own window, or it is hidden. An embedded editor is never closed
+// from here.
+int Idle(LV2UI_Handle handle) { return FromHandle(handle)->Idle() ? 0 : 1; }
+
+// Show and hide answer 0 (success) when the window is on screen or off it
+// as asked. A host that embeds the editor and still calls them (hosts
+// differ) changes nothing.
+int Show(LV2UI_Handle handle)
 {
-  FromHandle(handle)->Idle();
+  IPlugLv2Ui* plug = FromHandle(handle);
+  if (!plug->HasOwnWindow()) return 0;
+  return plug->ShowOwnWindow() ? 0 : 1;
+}
+
+int Hide(LV2UI_Handle handle)
+{
+  FromHandle(handle)->HideOwnWindow();
   return 0;
 }
 
 const LV2UI_Idle_Interface kIdleInterface = {Idle};
+const LV2UI_Show_Interface kShowInterface = {Show, Hide};
 
 const void* ExtensionData(const char* uri)
 {
   if (uri && !std::strcmp(uri, LV2_UI__idleInterface)) return &kIdleInterface;
+  if (uri && !std::strcmp(uri, LV2_UI__showInterface)) return &kShowInterface;
   return nullptr;
 }
 

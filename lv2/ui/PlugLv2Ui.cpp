@@ -39,20 +39,51 @@ bool IPlugLv2Ui::CompleteSetUp()
 
 void* IPlugLv2Ui::OpenWindow(void* parent)
 {
-  ILockGuard guard(Lock());
   IEditorLink* editor = Editor();
-  void* window = editor ? editor->OpenEditor(parent) : nullptr;
-  if (window) EditorOpened();
+  if (!editor) return nullptr;
+  // What waits on the window system runs outside the instance lock.
+  editor->PrepareOpen(parent);
+  void* window;
+  {
+    ILockGuard guard(Lock());
+    window = editor->OpenEditor(parent);
+    if (window) EditorOpened();
+  }
+  editor->FinishClose();
   return window;
+}
+
+bool IPlugLv2Ui::ShowOwnWindow()
+{
+  IEditorLink* editor = Editor();
+  if (!mOwnWindow || !editor) return false;
+  if (mShown) return true;
+  editor->PrepareOpenOwn(EffectName());
+  {
+    ILockGuard guard(Lock());
+    mShown = editor->OpenOwnWindow(EffectName()) != nullptr;
+    if (mShown) EditorOpened();
+  }
+  editor->FinishClose();
+  return mShown;
+}
+
+void IPlugLv2Ui::HideOwnWindow()
+{
+  if (mShown) CloseWindow();
 }
 
 void IPlugLv2Ui::CloseWindow()
 {
-  ILockGuard guard(Lock());
-  if (IEditorLink* editor = Editor()) {
+  IEditorLink* editor = Editor();
+  if (!editor) return;
+  {
+    ILockGuard guard(Lock());
     EditorClosing();
     editor->CloseEditor();
   }
+  editor->FinishClose();
+  mShown = false;
 }
 
 void IPlugLv2Ui::AnnounceSize()
@@ -78,9 +109,14 @@ void IPlugLv2Ui::PortEvent(uint32_t port, uint32_t size, uint32_t protocol, cons
   }
 }
 
-void IPlugLv2Ui::Idle()
+bool IPlugLv2Ui::Idle()
 {
-  if (IEditorLink* editor = Editor()) editor->IdleEditor();
+  IEditorLink* editor = Editor();
+  if (!editor) return false;
+  editor->IdleEditor();
+  if (!mOwnWindow) return true;
+  if (mShown && editor->OwnWindowClosed()) HideOwnWindow();
+  return mShown;
 }
 
 void IPlugLv2Ui::Touch(int index, bool grabbed)

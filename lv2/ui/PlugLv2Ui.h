@@ -33,10 +33,12 @@ struct Lv2UiContext
   Lv2IndicatorShower showIndicator;
 };
 
-// One UI instance. Owns, through IPlugBase, its parameters and its editor
-// (whose window it opens in the host's parent window). Built by the UI
-// entry point's instantiate, destroyed by its cleanup. Every operation: the
-// host's UI thread.
+// One UI instance. Owns, through IPlugBase, its parameters and its editor,
+// whose window it opens in the host's parent window or, for a host that
+// gives none, in a window of the editor's own that the host shows and hides.
+// Built by the UI entry point's instantiate, destroyed by its cleanup. Every
+// operation: the host's UI thread, without the instance lock (each takes it
+// where it needs it, and waits on the window system only outside it).
 class IPlugLv2Ui : public IPlugBase
 {
 public:
@@ -49,12 +51,21 @@ public:
   bool CompleteSetUp();
   // Opens the editor's window inside parent; the window, or null.
   void* OpenWindow(void* parent);
+  // For a host that gives no parent: the editor opens in a window of its
+  // own on ShowOwnWindow (true when it is on screen, at once if it already
+  // was) and closes on HideOwnWindow (nothing when not shown).
+  void UseOwnWindow() { mOwnWindow = true; }
+  bool HasOwnWindow() const { return mOwnWindow; }
+  bool ShowOwnWindow();
+  void HideOwnWindow();
+  // Closes whichever window is open.
   void CloseWindow();
   // The host's port_event: a float for one control port.
   void PortEvent(uint32_t port, uint32_t size, uint32_t protocol, const void* buffer);
   // The host's idle call: the editor handles its window's events and
-  // redraws.
-  void Idle();
+  // redraws. False when the editor's own window is not on screen (hidden,
+  // or closed by the user just now, which closes it here).
+  bool Idle();
   // Tells the host the editor's size, where it offers ui:resize.
   void AnnounceSize();
 
@@ -80,4 +91,6 @@ private:
   const Lv2PortTable* mPorts;
   Lv2IndicatorShower mShowIndicator;
   Lv2ControlInputs mControls;
+  bool mOwnWindow = false;  // no parent: the editor has a window of its own
+  bool mShown = false;      // that window is open
 };
