@@ -59,9 +59,11 @@ bool Lv2Editor::Open(void* parent, std::string& error)
   const LV2_Feature mapFeature = {LV2_URID__map, mPlugin.urids.MapFeature()};
   const LV2_Feature unmapFeature = {LV2_URID__unmap, mPlugin.urids.UnmapFeature()};
   const LV2_Feature logFeature = {LV2_LOG__log, &mPlugin.log};
-  const LV2_Feature* features[kMaxUiFeatures + 1] = {&parentFeature, &resizeFeature, &touchFeature,
-                                                     &idleFeature,   &portMapFeature, &mapFeature,
-                                                     &unmapFeature,  &logFeature,     nullptr};
+  const LV2_Feature* features[kMaxUiFeatures + 1] = {&resizeFeature, &touchFeature, &idleFeature,
+                                                     &portMapFeature, &mapFeature,  &unmapFeature,
+                                                     &logFeature,     nullptr,      nullptr};
+  // ui:parent last, where there is one.
+  if (parent) features[kMaxUiFeatures - 1] = &parentFeature;
   mHandle = mDescriptor->instantiate(mDescriptor, mPlugin.uri.c_str(), mPlugin.ui.bundlePath.c_str(), Write, this,
                                      &mWidget, features);
   if (!mHandle) {
@@ -70,11 +72,16 @@ bool Lv2Editor::Open(void* parent, std::string& error)
     mBinary.reset();
     return false;
   }
-  mIdle = mDescriptor->extension_data
-            ? static_cast<const LV2UI_Idle_Interface*>(mDescriptor->extension_data(LV2_UI__idleInterface))
-            : nullptr;
+  if (mDescriptor->extension_data) {
+    mIdle = static_cast<const LV2UI_Idle_Interface*>(mDescriptor->extension_data(LV2_UI__idleInterface));
+    mShow = static_cast<const LV2UI_Show_Interface*>(mDescriptor->extension_data(LV2_UI__showInterface));
+  }
   return true;
 }
+
+bool Lv2Editor::Show() { return mHandle && mShow && mShow->show && mShow->show(mHandle) == 0; }
+
+bool Lv2Editor::Hide() { return mHandle && mShow && mShow->hide && mShow->hide(mHandle) == 0; }
 
 void Lv2Editor::PortEvent(uint32_t port, float value)
 {
@@ -93,6 +100,7 @@ void Lv2Editor::Close()
   mHandle = nullptr;
   mWidget = nullptr;
   mIdle = nullptr;
+  mShow = nullptr;
   mDescriptor = nullptr;
   mBinary.reset();
 }

@@ -1,7 +1,8 @@
 #pragma once
-// An LV2 plug-in's X11 UI embedded in a window of the host tool: its binary
-// loaded, instantiated inside the parent window, fed port values and driven
-// by idle calls, its writes and gestures handed to the host's side.
+// An LV2 plug-in's X11 UI embedded in a window of the host tool, or shown
+// in a window of its own through its show interface: its binary loaded,
+// instantiated, fed port values and driven by idle calls, its writes and
+// gestures handed to the host's side.
 
 #include <lv2/ui/ui.h>
 
@@ -41,8 +42,12 @@ public:
 
   // Loads the UI binary and instantiates the UI inside parent (an X window
   // id), offering ui:parent, ui:resize, ui:touch, the idle interface, URID
-  // map and unmap and the log; false with error set on failure.
+  // map and unmap and the log; false with error set on failure. With parent
+  // null the same without ui:parent, as hosts that cannot embed do.
   bool Open(void* parent, std::string& error);
+  // The UI's show interface: true when the UI has one and answered success.
+  bool Show();
+  bool Hide();
   // Tells the UI a control port's value.
   void PortEvent(uint32_t port, float value);
   // The UI's idle call; false when the UI asks to be closed.
@@ -65,6 +70,7 @@ private:
   LV2UI_Handle mHandle = nullptr;
   LV2UI_Widget mWidget = nullptr;
   const LV2UI_Idle_Interface* mIdle = nullptr;
+  const LV2UI_Show_Interface* mShow = nullptr;
   LV2UI_Resize mResize;
   LV2UI_Touch mTouch;
   LV2UI_Port_Map mPortMap;

@@ -36,6 +36,9 @@ public:
   // plug-in refuses to instantiate.
   AEffect* NewInstance(audioMasterCallback host);
   const char* Error() const { return mError.c_str(); }
+  // The loaded plug-in's description (null before a Load succeeded), for
+  // hosting its UI directly. The module's.
+  Lv2Plugin* Plugin() const { return mPlugin.get(); }
 
 private:
   std::unique_ptr<Lv2Plugin> mPlugin;

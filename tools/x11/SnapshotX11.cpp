@@ -11,6 +11,7 @@
 #include "tools/HostedPlugin.h"
 #include "tools/Snapshot.h"
 #include "tools/x11/EditorFrameX11.h"
+#include "tools/x11/WindowPixelsX11.h"
 
 namespace {
 
@@ -41,8 +42,9 @@ unsigned char Channel(unsigned long pixel, unsigned long mask)
   return static_cast<unsigned char>(((pixel & mask) >> shift) * kChannelMax / max);
 }
 
-// Reads the window's pixels into top-down RGBA bytes, alpha opaque.
-bool Capture(Display* display, Window window, int w, int h, std::vector<unsigned char>& rgba)
+}  // namespace
+
+bool CaptureWindowPixels(Display* display, Window window, int w, int h, std::vector<unsigned char>& rgba)
 {
   XWindowAttributes a;
   if (!XGetWindowAttributes(display, window, &a) || !a.visual || a.visual->c_class != TrueColor) return false;
@@ -63,8 +65,6 @@ bool Capture(Display* display, Window window, int w, int h, std::vector<unsigned
   XDestroyImage(image);
   return true;
 }
-
-}  // namespace
 
 bool SnapshotEditor(HostedPlugin& host, const std::string& pngPath, std::string& error)
 {
@@ -91,7 +91,7 @@ bool SnapshotEditor(HostedPlugin& host, const std::string& pngPath, std::string&
     frame.Idle(kSettleMilliseconds);
     w = frame.Width();
     h = frame.Height();
-    if (!Capture(frame.Connection(), frame.Frame(), w, h, pixels)) {
+    if (!CaptureWindowPixels(frame.Connection(), frame.Frame(), w, h, pixels)) {
       error = "cannot read the window's pixels";
       return false;
     }
