@@ -27,6 +27,7 @@
 #include "raster/Bitmap.h"
 #include "tests/graphics/CountingHost.h"
 #include "tests/graphics/x11/HostErrorHandlers.h"
+#include "tests/x11/HostWindow.h"
 #include "vst/EntryPoint.h"
 
 namespace {

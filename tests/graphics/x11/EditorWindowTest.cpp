@@ -37,12 +37,12 @@
 #include "tests/Sanitized.h"
 #include "tools/HostedPlugin.h"
 #include "tests/graphics/x11/HostErrorHandlers.h"
+#include "tests/x11/HostWindow.h"
 #include "tools/Snapshot.h"
 #include "vst/EntryPoint.h"
 
 namespace {
 
-using x11test::ConnectToServer;
 using x11test::CurrentErrorHandler;
 using x11test::gHostErrors;
 using x11test::HostErrorHandler;
@@ -209,10 +209,7 @@ class EditorWindow : public ::testing::Test
 protected:
   void SetUp() override
   {
-    display = ConnectToServer();
-    ASSERT_TRUE(display) << "these tests need an X display (DISPLAY)";
-    int event, error, major, minor;
-    ASSERT_TRUE(XTestQueryExtension(display, &event, &error, &major, &minor)) << "the X server lacks XTest";
+    ASSERT_NO_FATAL_FAILURE(x11test::ConnectWithXTest(&display));
     handlers.Install();
     ASSERT_TRUE(host.Attach(EntryWithEditor)) << host.Error();
     host.Open(44100.0, 512);
@@ -236,23 +233,7 @@ protected:
   // that listens to the keys sent to it.
   Window MakeParent(int width, int height, Visual* visual = nullptr, int depth = 0)
   {
-    const int screen = DefaultScreen(display);
-    XSetWindowAttributes a = {};
-    a.override_redirect = True;
-    a.event_mask = StructureNotifyMask | KeyPressMask | KeyReleaseMask;
-    unsigned long mask = CWOverrideRedirect | CWEventMask | CWBorderPixel | CWBackPixel;
-    if (visual) {
-      a.colormap = XCreateColormap(display, RootWindow(display, screen), visual, AllocNone);
-      mask |= CWColormap;
-    }
-    const Window w = XCreateWindow(display, RootWindow(display, screen), 0, 0, static_cast<unsigned>(width),
-                                   static_cast<unsigned>(height), 0, visual ? depth : CopyFromParent, InputOutput,
-                                   visual ? visual : CopyFromParent, mask, &a);
-    XMapRaised(display, w);
-    XEvent e;
-    do {
-      XWindowEvent(display, w, StructureNotifyMask, &e);
-    } while (e.type != MapNotify);
+    const Window w = x11test::MapHostWindow(display, width, height, KeyPressMask | KeyReleaseMask, visual, depth);
     parents.push_back(w);
     return w;
   }

@@ -19,6 +19,7 @@
 #include "plugin/Vexa.h"
 #include "plugin/VexaEditor.h"
 #include "raster/Bitmap.h"
+#include "tests/x11/HostWindow.h"
 
 namespace {
 
@@ -28,61 +29,22 @@ constexpr int kSwitchX = 0, kSwitchY = 192, kSwitchWidth = 122, kSwitchHeight = 
 
 void BuildWindowEditor(Vexa& plug) { ASSERT_TRUE(BuildVexaEditor(plug, MakeEditorWindow)); }
 
-// The server may refuse a connection now and then while it catches up with
-// closed ones (seen right after the previous case closed its own); a few
-// tries, a few milliseconds apart.
-constexpr int kConnectAttempts = 4;
-constexpr int kConnectRetryMilliseconds = 5;
-Display* ConnectToServer()
-{
-  for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
-    if (Display* d = XOpenDisplay(nullptr)) return d;
-    std::this_thread::sleep_for(std::chrono::milliseconds(kConnectRetryMilliseconds));
-  }
-  return nullptr;
-}
-
-class EffectWindow : public ::testing::Test
+class EffectWindow : public x11test::HostWindowTest
 {
 protected:
   void SetUp() override
   {
-    display = ConnectToServer();
-    ASSERT_TRUE(display) << "this test needs an X display (DISPLAY)";
-    int event, error, major, minor;
-    ASSERT_TRUE(XTestQueryExtension(display, &event, &error, &major, &minor)) << "the X server lacks XTest";
+    ASSERT_NO_FATAL_FAILURE(Connect());
     plug = std::make_unique<Vexa>(&host, BuildWindowEditor);
     plug->Open();
-    parent = MakeParent();
+    MapParent(kVexaEditorWidth, kVexaEditorHeight);
   }
 
   void TearDown() override
   {
     if (plug) plug->CloseEditor();
     plug.reset();
-    if (display) {
-      if (parent) XDestroyWindow(display, parent);
-      XCloseDisplay(display);
-    }
-  }
-
-  // A top-level window at the origin, the size of the editor, as a host
-  // gives one.
-  Window MakeParent()
-  {
-    const int screen = DefaultScreen(display);
-    XSetWindowAttributes a = {};
-    a.override_redirect = True;
-    a.event_mask = StructureNotifyMask;
-    const Window w = XCreateWindow(display, RootWindow(display, screen), 0, 0, kVexaEditorWidth, kVexaEditorHeight,
-                                   0, CopyFromParent, InputOutput, CopyFromParent,
-                                   CWOverrideRedirect | CWEventMask | CWBorderPixel | CWBackPixel, &a);
-    XMapRaised(display, w);
-    XEvent e;
-    do {
-      XWindowEvent(display, w, StructureNotifyMask, &e);
-    } while (e.type != MapNotify);
-    return w;
+    Disconnect();
   }
 
   IGraphicsX11* Editor() const { return static_cast<IGraphicsX11*>(plug->Editor()); }
@@ -120,10 +82,8 @@ protected:
     return differing;
   }
 
-  Display* display = nullptr;
   TestHost host;
   std::unique_ptr<Vexa> plug;
-  Window parent = 0;
 };
 
 }  // namespace

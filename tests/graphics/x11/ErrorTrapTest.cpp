@@ -7,6 +7,7 @@
 
 #include "graphics/x11/ErrorTrapX11.h"
 #include "tests/graphics/x11/HostErrorHandlers.h"
+#include "tests/x11/HostWindow.h"
 
 namespace {
 

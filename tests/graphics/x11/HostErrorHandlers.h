@@ -1,28 +1,10 @@
 #pragma once
-// What the X11 window tests share: a connection to the test's X server, and
-// the host's side of X error handling (handlers that count what reaches
-// them, in place for one test).
+// The host's side of X error handling for the X11 window tests: handlers
+// that count what reaches them, in place for one test.
 
 #include <X11/Xlib.h>
 
-#include <chrono>
-#include <thread>
-
 namespace x11test {
-
-// The server may refuse a connection now and then while it catches up with
-// closed ones; a few tries, a few milliseconds apart. Null when none opens;
-// the caller closes it.
-inline Display* ConnectToServer()
-{
-  constexpr int kAttempts = 4;
-  constexpr int kPauseMilliseconds = 5;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    if (Display* d = XOpenDisplay(nullptr)) return d;
-    std::this_thread::sleep_for(std::chrono::milliseconds(kPauseMilliseconds));
-  }
-  return nullptr;
-}
 
 // Errors and lost connections that reached the host's handlers, from any
 // connection.

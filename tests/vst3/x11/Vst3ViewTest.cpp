@@ -20,6 +20,7 @@
 
 #include "plugin/EffectParams.h"
 #include "plugin/VexaEditor.h"
+#include "tests/x11/HostWindow.h"
 #include "tools/HostedPlugin.h"
 #include "tools/Vst3Effect.h"
 
@@ -158,20 +159,6 @@ private:
   }
 };
 
-// The server may refuse a connection now and then while it catches up with
-// closed ones (seen right after the previous case closed its own); a few
-// tries, a few milliseconds apart.
-constexpr int kConnectAttempts = 4;
-constexpr int kConnectRetryMilliseconds = 5;
-Display* ConnectToServer()
-{
-  for (int attempt = 0; attempt < kConnectAttempts; ++attempt) {
-    if (Display* d = XOpenDisplay(nullptr)) return d;
-    std::this_thread::sleep_for(std::chrono::milliseconds(kConnectRetryMilliseconds));
-  }
-  return nullptr;
-}
-
 // The threads of this process.
 int ThreadCount()
 {
@@ -183,22 +170,19 @@ int ThreadCount()
   return n;
 }
 
-class Vst3View : public ::testing::Test
+class Vst3View : public x11test::HostWindowTest
 {
 protected:
   void SetUp() override
   {
-    display = ConnectToServer();
-    ASSERT_TRUE(display) << "this test needs an X display (DISPLAY)";
-    int event, error, major, minor;
-    ASSERT_TRUE(XTestQueryExtension(display, &event, &error, &major, &minor)) << "the X server lacks XTest";
+    ASSERT_NO_FATAL_FAILURE(Connect());
     ASSERT_TRUE(plugin.Load(VEXA_VST3_BUNDLE_PATH)) << plugin.Error();
     plugin.Open(kRate, kBlock);
     Vst3Parts parts;
     ASSERT_TRUE(Vst3PartsOf(plugin.Effect(), &parts));
     controller = parts.controller;
     ASSERT_EQ(controller->setComponentHandler(&host), kResultOk);
-    parent = MakeParent();
+    MapParent(kVexaEditorWidth, kVexaEditorHeight);
     view = controller->createView(kEditorView);
     ASSERT_NE(view, nullptr);
     ASSERT_EQ(view->setFrame(&host), kResultOk);
@@ -218,29 +202,7 @@ protected:
     if (controller) controller->setComponentHandler(nullptr);
     plugin.Close();
     EXPECT_EQ(host.refs, 1u) << "a reference to the host's objects was kept";
-    if (display) {
-      if (parent) XDestroyWindow(display, parent);
-      XCloseDisplay(display);
-    }
-  }
-
-  // A top-level window at the origin, the size of the editor: editor pixels
-  // are screen pixels.
-  Window MakeParent()
-  {
-    const int screen = DefaultScreen(display);
-    XSetWindowAttributes a = {};
-    a.override_redirect = True;
-    a.event_mask = StructureNotifyMask;
-    const Window w = XCreateWindow(display, RootWindow(display, screen), 0, 0, kVexaEditorWidth, kVexaEditorHeight,
-                                   0, CopyFromParent, InputOutput, CopyFromParent,
-                                   CWOverrideRedirect | CWEventMask | CWBorderPixel | CWBackPixel, &a);
-    XMapRaised(display, w);
-    XEvent e;
-    do {
-      XWindowEvent(display, w, StructureNotifyMask, &e);
-    } while (e.type != MapNotify);
-    return w;
+    Disconnect();
   }
 
   void MoveTo(int x, int y)
@@ -297,12 +259,10 @@ protected:
     return e[e.size() - 2].value;
   }
 
-  Display* display = nullptr;
   HostedPlugin plugin;
   IEditController* controller = nullptr;
   TestHost host;
   IPlugView* view = nullptr;
-  Window parent = 0;
   int threadsBefore = 0, threadsOpen = 0;
 };
 
