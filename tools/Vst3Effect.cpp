@@ -169,7 +169,7 @@ private:
     std::chrono::milliseconds period;
     Clock::time_point due;
   };
-  HostRefCount mRefs;
+  RefCount mRefs;
   std::vector<Watch> mEvents;
   std::vector<Timer> mTimers;
 };

@@ -10,6 +10,17 @@ using namespace vst3;
 
 constexpr char kHostName[] = "vexa-host";
 
+// Answers a query for an object that is only its one interface.
+tresult QuerySelf(FUnknown* self, const char* iid, const Uid& own, void** obj)
+{
+  if (!obj) return kInvalidArgument;
+  *obj = nullptr;
+  if (!SameUid(iid, kFUnknownIid) && !SameUid(iid, own)) return kNoInterface;
+  *obj = self;
+  self->addRef();
+  return kResultOk;
+}
+
 // A message with its attribute list, made for the plug-in and deleted by its
 // last release.
 class AttributeList final : public IAttributeList
@@ -17,20 +28,10 @@ class AttributeList final : public IAttributeList
 public:
   tresult VST3_CALL queryInterface(const char* iid, void** obj) override
   {
-    if (!obj) return kInvalidArgument;
-    *obj = nullptr;
-    if (!SameUid(iid, kFUnknownIid) && !SameUid(iid, kIAttributeListIid)) return kNoInterface;
-    *obj = this;
-    addRef();
-    return kResultOk;
+    return QuerySelf(this, iid, kIAttributeListIid, obj);
   }
   uint32_t VST3_CALL addRef() override { return mRefs.Add(); }
-  uint32_t VST3_CALL release() override
-  {
-    const uint32_t left = mRefs.Drop();
-    if (!left) delete this;
-    return left;
-  }
+  uint32_t VST3_CALL release() override { return mRefs.DropAndDelete(this); }
   tresult VST3_CALL setInt(const char* id, int64_t value) override
   {
     if (!id) return kInvalidArgument;
@@ -52,7 +53,7 @@ public:
   tresult VST3_CALL getBinary(const char*, const void*&, uint32_t&) override { return kResultFalse; }
 
 private:
-  HostRefCount mRefs;
+  RefCount mRefs;
   std::map<std::string, int64_t> mInts;
 };
 
@@ -65,40 +66,19 @@ public:
   Message& operator=(const Message&) = delete;
   tresult VST3_CALL queryInterface(const char* iid, void** obj) override
   {
-    if (!obj) return kInvalidArgument;
-    *obj = nullptr;
-    if (!SameUid(iid, kFUnknownIid) && !SameUid(iid, kIMessageIid)) return kNoInterface;
-    *obj = this;
-    addRef();
-    return kResultOk;
+    return QuerySelf(this, iid, kIMessageIid, obj);
   }
   uint32_t VST3_CALL addRef() override { return mRefs.Add(); }
-  uint32_t VST3_CALL release() override
-  {
-    const uint32_t left = mRefs.Drop();
-    if (!left) delete this;
-    return left;
-  }
+  uint32_t VST3_CALL release() override { return mRefs.DropAndDelete(this); }
   FIDString VST3_CALL getMessageID() override { return mId.c_str(); }
   void VST3_CALL setMessageID(FIDString id) override { mId = id ? id : ""; }
   IAttributeList* VST3_CALL getAttributes() override { return mAttributes; }
 
 private:
-  HostRefCount mRefs;
+  RefCount mRefs;
   std::string mId;
   AttributeList* mAttributes;
 };
-
-// Answers a query for an object that is only its one interface.
-tresult QuerySelf(FUnknown* self, const char* iid, const Uid& own, void** obj)
-{
-  if (!obj) return kInvalidArgument;
-  *obj = nullptr;
-  if (!SameUid(iid, kFUnknownIid) && !SameUid(iid, own)) return kNoInterface;
-  *obj = self;
-  self->addRef();
-  return kResultOk;
-}
 
 }  // namespace
 

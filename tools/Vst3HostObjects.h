@@ -4,26 +4,13 @@
 // of state bytes, the parameter changes of a block and the component
 // handler. Used by the host-side VST3 facade (tools/Vst3Effect.h).
 
-#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "base/RefCount.h"
 #include "vst3/Vst3Defs.h"
-
-// Reference counting for host objects that live on the heap: the last
-// release deletes the object. Objects made on the stack or as members are
-// never released below the reference their owner holds.
-class HostRefCount
-{
-public:
-  uint32_t Add() { return ++mRefs; }
-  uint32_t Drop() { return --mRefs; }
-
-private:
-  std::atomic<uint32_t> mRefs{1};
-};
 
 // The host's application context: its name and the messages it makes for
 // plug-ins. Owned by the facade; passed to initialize.
@@ -37,7 +24,7 @@ public:
   vst3::tresult VST3_CALL createInstance(char* cid, char* iid, void** obj) override;
 
 private:
-  HostRefCount mRefs;
+  RefCount mRefs;
 };
 
 // State bytes as a stream: reads from and writes to its byte vector. Made
@@ -59,7 +46,7 @@ public:
   void Rewind() { mPos = 0; }
 
 private:
-  HostRefCount mRefs;
+  RefCount mRefs;
   std::vector<unsigned char> mBytes;
   size_t mPos = 0;
 };
@@ -78,7 +65,7 @@ public:
   vst3::tresult VST3_CALL addPoint(int32_t sampleOffset, vst3::ParamValue value, int32_t& index) override;
 
 private:
-  HostRefCount mRefs;
+  RefCount mRefs;
   vst3::ParamID mId;
   std::vector<std::pair<int32_t, double>> mPoints;
 };
@@ -106,7 +93,7 @@ public:
   void Swap(ParameterChanges& other) { mQueues.swap(other.mQueues); }
 
 private:
-  HostRefCount mRefs;
+  RefCount mRefs;
   std::vector<ParamQueue*> mQueues;
 };
 
@@ -126,7 +113,7 @@ public:
   vst3::tresult VST3_CALL restartComponent(int32_t) override { return vst3::kResultOk; }
 
 private:
-  HostRefCount mRefs;
+  RefCount mRefs;
 };
 
 // Converts a UTF-16 text of at most count units to 8 bits (non-ASCII: '?').

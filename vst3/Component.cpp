@@ -68,14 +68,9 @@ tresult VST3_CALL Vst3Component::queryInterface(const char* iid, void** obj)
   return kResultOk;
 }
 
-uint32_t VST3_CALL Vst3Component::addRef() { return ++mRefs; }
+uint32_t VST3_CALL Vst3Component::addRef() { return mRefs.Add(); }
 
-uint32_t VST3_CALL Vst3Component::release()
-{
-  const uint32_t left = --mRefs;
-  if (left == 0) delete this;
-  return left;
-}
+uint32_t VST3_CALL Vst3Component::release() { return mRefs.DropAndDelete(this); }
 
 tresult VST3_CALL Vst3Component::initialize(FUnknown* context)
 {

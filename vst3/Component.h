@@ -2,8 +2,7 @@
 // The VST3 component: the processing half of a Vexa instance as hosts see
 // it (IComponent, IAudioProcessor, IConnectionPoint).
 
-#include <atomic>
-
+#include "base/RefCount.h"
 #include "vst3/IndicatorRelay.h"
 #include "vst3/PlugVST3.h"
 #include "vst3/Vst3Defs.h"
@@ -84,7 +83,7 @@ private:
   void ProcessDouble(vst3::ProcessData& data);
   void AnnounceTo(vst3::IConnectionPoint* peer);
 
-  std::atomic<uint32_t> mRefs{1};
+  RefCount mRefs;
   IPlugVST3* mPlug = nullptr;
   IndicatorRelay* mRelay = nullptr;  // owned by mPlug once attached
   vst3::FUnknown* mHostContext = nullptr;

@@ -46,14 +46,9 @@ tresult VST3_CALL Vst3Controller::queryInterface(const char* iid, void** obj)
   return kResultOk;
 }
 
-uint32_t VST3_CALL Vst3Controller::addRef() { return ++mRefs; }
+uint32_t VST3_CALL Vst3Controller::addRef() { return mRefs.Add(); }
 
-uint32_t VST3_CALL Vst3Controller::release()
-{
-  const uint32_t left = --mRefs;
-  if (left == 0) delete this;
-  return left;
-}
+uint32_t VST3_CALL Vst3Controller::release() { return mRefs.DropAndDelete(this); }
 
 tresult VST3_CALL Vst3Controller::initialize(FUnknown*)
 {

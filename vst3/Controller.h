@@ -2,8 +2,7 @@
 // The VST3 edit controller: the parameters, their texts and the editor of a
 // Vexa instance as hosts see them (IEditController, IConnectionPoint).
 
-#include <atomic>
-
+#include "base/RefCount.h"
 #include "vst3/PlugVST3.h"
 #include "vst3/Vst3Defs.h"
 
@@ -65,7 +64,7 @@ private:
   IParameter* Param(vst3::ParamID id) const;
   void Unpair();
 
-  std::atomic<uint32_t> mRefs{1};
+  RefCount mRefs;
   IPlugVST3* mPlug = nullptr;
   vst3::IComponentHandler* mHandler = nullptr;
   vst3::IConnectionPoint* mPeer = nullptr;

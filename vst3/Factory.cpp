@@ -1,10 +1,10 @@
 #include "vst3/Factory.h"
 
-#include <atomic>
 #include <cstring>
 #include <new>
 
 #include "base/GrowBuffer.h"
+#include "base/RefCount.h"
 #include "core/Parameter.h"
 #include "vst3/Component.h"
 #include "vst3/Controller.h"
@@ -70,8 +70,8 @@ public:
     addRef();
     return kResultOk;
   }
-  uint32_t VST3_CALL addRef() override { return ++mRefs; }
-  uint32_t VST3_CALL release() override { return --mRefs; }
+  uint32_t VST3_CALL addRef() override { return mRefs.Add(); }
+  uint32_t VST3_CALL release() override { return mRefs.Drop(); }
 
   tresult VST3_CALL getFactoryInfo(PFactoryInfo* info) override
   {
@@ -135,7 +135,7 @@ public:
   }
 
 private:
-  std::atomic<uint32_t> mRefs{1};
+  RefCount mRefs;
 };
 
 }  // namespace

@@ -35,14 +35,9 @@ tresult VST3_CALL Vst3PlugView::queryInterface(const char* iid, void** obj)
   return kResultOk;
 }
 
-uint32_t VST3_CALL Vst3PlugView::addRef() { return ++mRefs; }
+uint32_t VST3_CALL Vst3PlugView::addRef() { return mRefs.Add(); }
 
-uint32_t VST3_CALL Vst3PlugView::release()
-{
-  const uint32_t left = --mRefs;
-  if (left == 0) delete this;
-  return left;
-}
+uint32_t VST3_CALL Vst3PlugView::release() { return mRefs.DropAndDelete(this); }
 
 tresult VST3_CALL Vst3PlugView::isPlatformTypeSupported(FIDString type)
 {

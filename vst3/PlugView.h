@@ -2,8 +2,7 @@
 // The editor as a VST3 view: the instance's editor opened in the host's
 // window, 764 x 222 for Vexa, not resizable.
 
-#include <atomic>
-
+#include "base/RefCount.h"
 #include "vst3/PlugVST3.h"
 #include "vst3/Vst3Defs.h"
 
@@ -44,7 +43,7 @@ public:
   void VST3_CALL onTimer() override;
 
 private:
-  std::atomic<uint32_t> mRefs{1};
+  RefCount mRefs;
   vst3::IEditController* mOwner;
   IPlugVST3* mPlug;
   vst3::IPlugFrame* mFrame = nullptr;  // the host's; not counted

@@ -14,6 +14,7 @@
 #include <new>
 #include <vector>
 
+#include "base/RefCount.h"
 #include "tests/tools/FaultyPlugin.h"
 #include "vst3/Vst3Defs.h"
 
@@ -117,13 +118,8 @@ public:
     addRef();
     return kResultOk;
   }
-  uint32_t VST3_CALL addRef() override { return ++mRefs; }
-  uint32_t VST3_CALL release() override
-  {
-    const uint32_t left = --mRefs;
-    if (!left) delete this;
-    return left;
-  }
+  uint32_t VST3_CALL addRef() override { return mRefs.Add(); }
+  uint32_t VST3_CALL release() override { return mRefs.DropAndDelete(this); }
   tresult VST3_CALL initialize(FUnknown*) override
   {
     if (Faulty(kVst3KeepsReference)) {
@@ -223,6 +219,7 @@ public:
   uint32_t VST3_CALL getTailSamples() override { return 0; }
 
 private:
+  friend class ::RefCount;  // the last release destroys it
   ~Component() = default;
 
   // Each queue's points in order, the last one staying (kVst3FirstPointWins:
@@ -245,7 +242,7 @@ private:
     }
   }
 
-  std::atomic<uint32_t> mRefs{1};
+  RefCount mRefs;
   std::atomic<double> mValues[kParams] = {{kDefaults[0]}, {kDefaults[1]}};
   std::atomic<int> mChannels{kStereo};
   std::atomic<bool> mActive{false};
@@ -269,13 +266,8 @@ public:
     addRef();
     return kResultOk;
   }
-  uint32_t VST3_CALL addRef() override { return ++mRefs; }
-  uint32_t VST3_CALL release() override
-  {
-    const uint32_t left = --mRefs;
-    if (!left) delete this;
-    return left;
-  }
+  uint32_t VST3_CALL addRef() override { return mRefs.Add(); }
+  uint32_t VST3_CALL release() override { return mRefs.DropAndDelete(this); }
   tresult VST3_CALL initialize(FUnknown*) override { return kResultOk; }
   tresult VST3_CALL terminate() override { return setComponentHandler(nullptr); }
   tresult VST3_CALL setComponentState(IBStream* state) override
@@ -340,9 +332,10 @@ public:
   IPlugView* VST3_CALL createView(FIDString) override { return nullptr; }
 
 private:
+  friend class ::RefCount;  // the last release destroys it
   ~Controller() = default;
 
-  std::atomic<uint32_t> mRefs{1};
+  RefCount mRefs;
   double mValues[kParams] = {kDefaults[0], kDefaults[1]};
   IComponentHandler* mHandler = nullptr;
 };
