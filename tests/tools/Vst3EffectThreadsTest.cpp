@@ -8,10 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cmath>
 #include <thread>
 #include <vector>
 
+#include "tests/AlternatingBlocks.h"
 #include "tools/HostedPlugin.h"
 
 namespace {
@@ -48,20 +48,9 @@ struct AudioThread
 
   void Run()
   {
-    std::vector<float> in(kBlock, 0.5f), outL(kBlock), outR(kBlock);
-    std::vector<double> din(kBlock, 0.5), doutL(kBlock), doutR(kBlock);
-    float* ins[2] = {in.data(), in.data()};
-    float* outs[2] = {outL.data(), outR.data()};
-    double* dins[2] = {din.data(), din.data()};
-    double* douts[2] = {doutL.data(), doutR.data()};
+    AlternatingBlocks audio(effect, kBlock);
     for (long n = 0; !stop.load(); ++n) {
-      if (n % 2) {
-        effect->processReplacing(effect, ins, outs, kBlock);
-        if (!std::isfinite(outL[0]) || !std::isfinite(outR[kBlock - 1])) strange.fetch_add(1);
-      } else {
-        effect->processDoubleReplacing(effect, dins, douts, kBlock);
-        if (!std::isfinite(doutL[0]) || !std::isfinite(doutR[kBlock - 1])) strange.fetch_add(1);
-      }
+      if (!audio.Process(n)) strange.fetch_add(1);
       blocks.fetch_add(1);
     }
   }

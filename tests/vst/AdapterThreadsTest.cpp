@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "plugin/Vexa.h"
+#include "tests/AlternatingBlocks.h"
 
 namespace {
 
@@ -119,21 +120,11 @@ TEST(AdapterThreads, ProcessingAndStateChangesNeverSeeTornValues)
   std::atomic<bool> stop{false};
   std::atomic<int> strange{0};
   std::thread audio([&] {
-    std::vector<float> in(kBlock, 0.5f), outL(kBlock), outR(kBlock);
-    std::vector<double> din(kBlock, 0.5), doutL(kBlock), doutR(kBlock);
-    float* ins[2] = {in.data(), in.data()};
-    float* outs[2] = {outL.data(), outR.data()};
-    double* dins[2] = {din.data(), din.data()};
-    double* douts[2] = {doutL.data(), doutR.data()};
-    for (int n = 0; !stop.load(); ++n) {
-      if (n % 2) {
-        e->processReplacing(e, ins, outs, kBlock);
-      } else {
-        e->processDoubleReplacing(e, dins, douts, kBlock);
-      }
+    AlternatingBlocks blocks(e, kBlock);
+    for (long n = 0; !stop.load(); ++n) {
+      if (!blocks.Process(n)) strange.fetch_add(1);
       const float mix = e->getParameter(e, kParamMix);
       if (!Near(mix, kLow) && !Near(mix, kHigh)) strange.fetch_add(1);
-      if (!std::isfinite(outL[0]) || !std::isfinite(doutR[0])) strange.fetch_add(1);
     }
   });
 
