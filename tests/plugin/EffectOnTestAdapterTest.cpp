@@ -25,6 +25,7 @@
 #include "raster/Bitmap.h"
 #include "raster/Blit.h"
 #include "tests/TestSeed.h"
+#include "tests/plugin/VexaPlaces.h"
 
 namespace {
 
@@ -217,26 +218,6 @@ TEST(EffectOnTestAdapter, RestoresProgramsAndBanksAndRefusesDamagedOnes)
 }
 
 namespace {
-
-// Where the layout puts each control and its image: resource id, frames, size.
-struct Place
-{
-  int x, y, width, height, param, resourceId, frames;
-};
-const Place kPlaces[kNumVexaControls] = {
-  {0, 0, 764, 222, -1, 108, 1},
-  {164, 62, 66, 72, kParamQ, 101, 61},
-  {71, 62, 67, 72, kParamFrequency, 102, 61},
-  {257, 62, 66, 72, kParamAttack, 103, 61},
-  {350, 62, 66, 72, kParamRelease, 104, 61},
-  {444, 62, 67, 72, kParamIntensity, 105, 61},
-  {563, 62, 67, 72, kParamMix, 106, 61},
-  {657, 62, 65, 72, kParamOutput, 107, 61},
-  {351, 193, 122, 30, kParamPitch, 112, 25},
-  {0, 192, 122, 30, kParamSequence, 109, 2},
-  {323, 38, 30, 30, -1, 110, 61},
-  {109, 192, 30, 30, -1, 111, 61},
-};
 
 // The whole editor as it should look for plug's parameter values, composed
 // from the embedded images: the background, then each control's frame for

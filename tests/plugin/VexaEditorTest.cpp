@@ -18,6 +18,7 @@
 #include "plugin/VexaEditor.h"
 #include "raster/Bitmap.h"
 #include "raster/Blit.h"
+#include "tests/plugin/VexaPlaces.h"
 
 namespace {
 
@@ -26,29 +27,6 @@ constexpr int kMaxBlock = 512;
 // 10 ms blocks: the gate's timing is quantised to whole blocks.
 constexpr int kBlock = 441;
 constexpr double kBlockSeconds = kBlock / kSampleRate;
-
-// Where each control should be and what it shows, in list order.
-struct Place
-{
-  int x, y, width, height;
-  int param;
-  int resourceId;
-  int frames;
-};
-const Place kPlaces[kNumVexaControls] = {
-  {0, 0, 764, 222, -1, 108, 1},        // background
-  {164, 62, 66, 72, kParamQ, 101, 61},  // Q
-  {71, 62, 67, 72, kParamFrequency, 102, 61},
-  {257, 62, 66, 72, kParamAttack, 103, 61},
-  {350, 62, 66, 72, kParamRelease, 104, 61},
-  {444, 62, 67, 72, kParamIntensity, 105, 61},
-  {563, 62, 67, 72, kParamMix, 106, 61},
-  {657, 62, 65, 72, kParamOutput, 107, 61},
-  {351, 193, 122, 30, kParamPitch, 112, 25},
-  {0, 192, 122, 30, kParamSequence, 109, 2},
-  {323, 38, 30, 30, -1, 110, 61},   // envelope indicator
-  {109, 192, 30, 30, -1, 111, 61},  // gate indicator
-};
 
 IArea AreaOf(const Place& p) { return IArea{p.x, p.y, p.x + p.width, p.y + p.height}; }
 
