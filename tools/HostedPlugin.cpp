@@ -104,7 +104,7 @@ bool HostedPlugin::Attach(VstEntryProc entry)
     mError = "the entry point returned no instance";
     return false;
   }
-  if (mEffect->magic != 0x56737450) {
+  if (mEffect->magic != kEffectMagic) {
     mError = "the entry point returned a record without the VstP magic";
     mEffect = nullptr;
     return false;
@@ -195,7 +195,7 @@ VstIntPtr HostedPlugin::Answer(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     std::fprintf(stderr, "host: %s %d %g\n", what, index, static_cast<double>(opt));
   }
   switch (opcode) {
-    case audioMasterVersion: return 2400;
+    case audioMasterVersion: return kVstVersion;
     case audioMasterCurrentId: return mEffect ? mEffect->uniqueID : 0;
     case audioMasterGetTime:
       tTime = VstTimeInfo{};

@@ -54,16 +54,8 @@ constexpr int kInitialBlock = 1024;
 constexpr int kSmallestBlock = 1;
 // Bytes of each atom output port's buffer.
 constexpr uint32_t kAtomCapacity = 8192;
-// Host-side text buffers of the VST 2.4 opcodes, as hosts size them.
-constexpr int kParamNameBytes = 16;
-constexpr int kParamLabelBytes = 8;
-constexpr int kParamDisplayBytes = 24;
-constexpr int kProgramNameBytes = 24;
-constexpr int kEffectNameBytes = 32;
-constexpr int kVendorBytes = 64;
 // The subject of the state texts this host writes.
 constexpr const char* kStateUri = "urn:vexa-host:state";
-constexpr VstInt32 kCategoryEffect = 1;
 // A displayed value keeps this many significant digits.
 constexpr int kDisplayDigits = 4;
 constexpr int kMaxDisplayDecimals = 4;
@@ -188,7 +180,7 @@ private:
   VstIntPtr OnSetChunk(VstInt32, VstIntPtr value, void* ptr, float);
   VstIntPtr OnString2Parameter(VstInt32 index, VstIntPtr, void* ptr, float);
   VstIntPtr OnGetProgramNameIndexed(VstInt32 index, VstIntPtr, void* ptr, float);
-  VstIntPtr OnGetPlugCategory(VstInt32, VstIntPtr, void*, float) { return kCategoryEffect; }
+  VstIntPtr OnGetPlugCategory(VstInt32, VstIntPtr, void*, float) { return kPlugCategEffect; }
   VstIntPtr OnGetEffectName(VstInt32, VstIntPtr, void* ptr, float);
   VstIntPtr OnGetVendorString(VstInt32, VstIntPtr, void* ptr, float);
   VstIntPtr OnGetVstVersion(VstInt32, VstIntPtr, void*, float) { return kVstVersion; }
@@ -560,21 +552,21 @@ std::string Lv2Effect::Display(const Lv2PortInfo& port, float value) const
 
 VstIntPtr Lv2Effect::OnGetParamLabel(VstInt32 index, VstIntPtr, void* ptr, float)
 {
-  if (const Lv2PortInfo* port = Param(index)) CopyText(ptr, port->unit, kParamLabelBytes);
+  if (const Lv2PortInfo* port = Param(index)) CopyText(ptr, port->unit, kHostParamLabelBytes);
   return 0;
 }
 
 VstIntPtr Lv2Effect::OnGetParamDisplay(VstInt32 index, VstIntPtr, void* ptr, float)
 {
   if (const Lv2PortInfo* port = Param(index)) {
-    CopyText(ptr, Display(*port, mParamValues[static_cast<size_t>(index)].load()), kParamDisplayBytes);
+    CopyText(ptr, Display(*port, mParamValues[static_cast<size_t>(index)].load()), kHostParamDisplayBytes);
   }
   return 0;
 }
 
 VstIntPtr Lv2Effect::OnGetParamName(VstInt32 index, VstIntPtr, void* ptr, float)
 {
-  if (const Lv2PortInfo* port = Param(index)) CopyText(ptr, port->name, kParamNameBytes);
+  if (const Lv2PortInfo* port = Param(index)) CopyText(ptr, port->name, kHostParamNameBytes);
   return 0;
 }
 
@@ -718,19 +710,19 @@ VstIntPtr Lv2Effect::OnGetProgramName(VstInt32, VstIntPtr, void* ptr, float)
 VstIntPtr Lv2Effect::OnGetProgramNameIndexed(VstInt32 index, VstIntPtr, void* ptr, float)
 {
   if (index < 0 || static_cast<size_t>(index) >= mPlugin.presets.size()) return 0;
-  CopyText(ptr, mPlugin.presets[static_cast<size_t>(index)].label, kProgramNameBytes);
+  CopyText(ptr, mPlugin.presets[static_cast<size_t>(index)].label, kHostProgramNameBytes);
   return 1;
 }
 
 VstIntPtr Lv2Effect::OnGetEffectName(VstInt32, VstIntPtr, void* ptr, float)
 {
-  CopyText(ptr, mPlugin.name, kEffectNameBytes);
+  CopyText(ptr, mPlugin.name, kHostEffectNameBytes);
   return 1;
 }
 
 VstIntPtr Lv2Effect::OnGetVendorString(VstInt32, VstIntPtr, void* ptr, float)
 {
-  CopyText(ptr, mPlugin.vendor, kVendorBytes);
+  CopyText(ptr, mPlugin.vendor, kHostVendorBytes);
   return 1;
 }
 

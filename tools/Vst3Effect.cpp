@@ -14,17 +14,6 @@ namespace {
 using namespace vst3;
 using Clock = std::chrono::steady_clock;
 
-// Bounds of the texts copied into the host's buffers, as the VST2 module
-// keeps them.
-constexpr int kParamNameBytes = 16;
-constexpr int kParamLabelBytes = 8;
-constexpr int kParamDisplayBytes = 24;
-constexpr int kProgramNameBytes = 24;
-constexpr int kEffectNameBytes = 32;
-constexpr int kVendorBytes = 64;
-constexpr int kVstMagic = 0x56737450;
-constexpr int kVstVersion = 2400;
-constexpr int kEffectCategory = 1;
 constexpr int kDefaultBlock = 1024;
 constexpr double kDefaultRate = 44100.0;
 constexpr double kHostTempo = 120.0;
@@ -324,7 +313,7 @@ void Vst3Effect::FillRecord()
   BusInfo bus = {};
   if (mComponent->getBusInfo(kAudio, kInput, 0, bus) == kResultOk) mInChannels = bus.channelCount;
   if (mComponent->getBusInfo(kAudio, kOutput, 0, bus) == kResultOk) mOutChannels = bus.channelCount;
-  mEffect.magic = kVstMagic;
+  mEffect.magic = kEffectMagic;
   mEffect.dispatcher = Dispatcher;
   mEffect.setParameter = SetParameter;
   mEffect.getParameter = GetParameter;
@@ -528,11 +517,11 @@ VstIntPtr Vst3Effect::SetFromText(VstInt32 index, const char* text)
 VstIntPtr Vst3Effect::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt)
 {
   switch (opcode) {
-    case effGetProgramName: CopyBounded(ptr, kProgramName, kProgramNameBytes); return 0;
-    case effGetProgramNameIndexed: CopyBounded(ptr, index == 0 ? kProgramName : "", kProgramNameBytes); return index == 0;
-    case effGetParamLabel: CopyBounded(ptr, Title(index, true), kParamLabelBytes); return 0;
-    case effGetParamDisplay: CopyBounded(ptr, Display(index), kParamDisplayBytes); return 0;
-    case effGetParamName: CopyBounded(ptr, Title(index, false), kParamNameBytes); return 0;
+    case effGetProgramName: CopyBounded(ptr, kProgramName, kHostProgramNameBytes); return 0;
+    case effGetProgramNameIndexed: CopyBounded(ptr, index == 0 ? kProgramName : "", kHostProgramNameBytes); return index == 0;
+    case effGetParamLabel: CopyBounded(ptr, Title(index, true), kHostParamLabelBytes); return 0;
+    case effGetParamDisplay: CopyBounded(ptr, Display(index), kHostParamDisplayBytes); return 0;
+    case effGetParamName: CopyBounded(ptr, Title(index, false), kHostParamNameBytes); return 0;
     case effSetSampleRate: return SetUp(&mRate, static_cast<double>(opt));
     case effSetBlockSize: return SetUp(&mBlockSize, static_cast<int>(value));
     case effMainsChanged: {
@@ -550,10 +539,10 @@ VstIntPtr Vst3Effect::Dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr value,
     case effGetChunk: return GetChunk(index, ptr);
     case effSetChunk: return SetChunk(index, value, ptr);
     case effString2Parameter: return SetFromText(index, static_cast<const char*>(ptr));
-    case effGetPlugCategory: return kEffectCategory;
-    case effGetEffectName: CopyBounded(ptr, mModule.EffectClass().name, kEffectNameBytes); return ptr != nullptr;
-    case effGetVendorString: CopyBounded(ptr, mModule.EffectClass().vendor, kVendorBytes); return ptr != nullptr;
-    case effGetProductString: CopyBounded(ptr, "", kVendorBytes); return ptr != nullptr;
+    case effGetPlugCategory: return kPlugCategEffect;
+    case effGetEffectName: CopyBounded(ptr, mModule.EffectClass().name, kHostEffectNameBytes); return ptr != nullptr;
+    case effGetVendorString: CopyBounded(ptr, mModule.EffectClass().vendor, kHostVendorBytes); return ptr != nullptr;
+    case effGetProductString: CopyBounded(ptr, "", kHostProductNameBytes); return ptr != nullptr;
     case effGetVendorVersion: return mEffect.version;
     case effGetTailSize: return static_cast<VstIntPtr>(mProcessor->getTailSamples());
     case effGetVstVersion: return kVstVersion;

@@ -5,18 +5,6 @@
 #include "core/PlugBase.h"
 #include "vst/VstDefs.h"
 
-// Byte bounds of the texts copied into host buffers, each with terminator.
-// Hosts pass fixed-size buffers; nothing longer is ever written into them.
-constexpr int kHostParamNameBytes = 16;
-constexpr int kHostParamLabelBytes = 8;
-constexpr int kHostParamDisplayBytes = 24;
-constexpr int kHostProgramNameBytes = 24;
-constexpr int kHostEffectNameBytes = 32;
-constexpr int kHostVendorBytes = 64;
-constexpr int kHostProductNameBytes = 64;
-constexpr int kHostPinLabelBytes = 64;
-constexpr int kHostMidiKeyNameBytes = 64;
-
 // Block size every instance starts with.
 constexpr int kDefaultBlockSize = 1024;
 

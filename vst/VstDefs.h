@@ -285,3 +285,15 @@ enum VstPlugCategory : VstInt32
 
 constexpr VstInt32 kVstProcessLevelOffline = 4;
 constexpr VstInt32 kVstVersion = 2400;
+
+// Byte bounds of the texts copied into host buffers, each with terminator.
+// Hosts pass fixed-size buffers; nothing longer is ever written into them.
+constexpr int kHostParamNameBytes = 16;
+constexpr int kHostParamLabelBytes = 8;
+constexpr int kHostParamDisplayBytes = 24;
+constexpr int kHostProgramNameBytes = 24;
+constexpr int kHostEffectNameBytes = 32;
+constexpr int kHostVendorBytes = 64;
+constexpr int kHostProductNameBytes = 64;
+constexpr int kHostPinLabelBytes = 64;
+constexpr int kHostMidiKeyNameBytes = 64;
