@@ -100,16 +100,7 @@ public:
     mEvents.push_back({handler, fd});
     return kResultOk;
   }
-  tresult VST3_CALL unregisterEventHandler(IEventHandler* handler) override
-  {
-    for (size_t i = 0; i < mEvents.size(); ++i) {
-      if (mEvents[i].handler != handler) continue;
-      handler->release();
-      mEvents.erase(mEvents.begin() + static_cast<long>(i));
-      return kResultOk;
-    }
-    return kInvalidArgument;
-  }
+  tresult VST3_CALL unregisterEventHandler(IEventHandler* handler) override { return Unregister(mEvents, handler); }
   tresult VST3_CALL registerTimer(ITimerHandler* handler, TimerInterval milliseconds) override
   {
     if (!handler || milliseconds == 0) return kInvalidArgument;
@@ -118,16 +109,7 @@ public:
     mTimers.push_back({handler, period, Clock::now() + period});
     return kResultOk;
   }
-  tresult VST3_CALL unregisterTimer(ITimerHandler* handler) override
-  {
-    for (size_t i = 0; i < mTimers.size(); ++i) {
-      if (mTimers[i].handler != handler) continue;
-      handler->release();
-      mTimers.erase(mTimers.begin() + static_cast<long>(i));
-      return kResultOk;
-    }
-    return kInvalidArgument;
-  }
+  tresult VST3_CALL unregisterTimer(ITimerHandler* handler) override { return Unregister(mTimers, handler); }
 
   // One round of the run loop: handlers whose descriptors are readable,
   // then timers that are due. A handler may unregister itself meanwhile.
@@ -147,6 +129,20 @@ public:
   bool Idle() const { return mEvents.empty() && mTimers.empty(); }
 
 private:
+  // Takes handler's entry out of entries and drops the reference the loop
+  // held on it; kInvalidArgument when it has none.
+  template <class Entry, class Handler>
+  static tresult Unregister(std::vector<Entry>& entries, Handler* handler)
+  {
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (entries[i].handler != handler) continue;
+      handler->release();
+      entries.erase(entries.begin() + static_cast<long>(i));
+      return kResultOk;
+    }
+    return kInvalidArgument;
+  }
+
   struct Watch
   {
     IEventHandler* handler;
