@@ -30,6 +30,7 @@
 #include "tools/Snapshot.h"
 #include "tools/x11/EditorFrameX11.h"
 #include "tools/x11/WindowPixelsX11.h"
+#include "tests/x11/HostWindow.h"
 
 namespace {
 
@@ -179,7 +180,7 @@ TEST_F(Lv2Ui, ShowsTheValuesTheHostSetsAndTheIndicatorsOfTheOutputPorts)
 
 TEST_F(Lv2Ui, ADragOnAKnobReachesTheHostAsPortWritesInsideAGesture)
 {
-  Display* display = XOpenDisplay(nullptr);
+  Display* display = x11test::ConnectToServer();
   ASSERT_NE(display, nullptr);
   EditorFrameX11 frame;
   ASSERT_TRUE(frame.Create(0, 0)) << frame.Error();
@@ -224,7 +225,7 @@ protected:
     Lv2Ui::SetUp();
     if (HasFatalFailure()) return;
     ASSERT_TRUE(module.Load(VEXA_LV2_BUNDLE_DIR)) << module.Error();
-    display = XOpenDisplay(nullptr);
+    display = x11test::ConnectToServer();
     ASSERT_NE(display, nullptr);
     root = DefaultRootWindow(display);
     ui.reset(new Lv2Editor(*module.Plugin(), *this));
