@@ -358,3 +358,42 @@ void IPlugBase::WriteOutputs(int frames, bool accumulate)
     }
   }
 }
+
+void* IPlugBase::OpenEditorInSteps(void* parent)
+{
+  if (!mEditor) return nullptr;
+  mEditor->PrepareOpen(parent);
+  void* window;
+  {
+    ILockGuard guard(mLock);
+    window = mEditor->OpenEditor(parent);
+    if (window) EditorOpened();
+  }
+  mEditor->FinishClose();
+  return window;
+}
+
+void* IPlugBase::OpenOwnEditorWindowInSteps()
+{
+  if (!mEditor) return nullptr;
+  mEditor->PrepareOpenOwn(mEffectName);
+  void* window;
+  {
+    ILockGuard guard(mLock);
+    window = mEditor->OpenOwnWindow(mEffectName);
+    if (window) EditorOpened();
+  }
+  mEditor->FinishClose();
+  return window;
+}
+
+void IPlugBase::CloseEditorInSteps()
+{
+  if (!mEditor) return;
+  {
+    ILockGuard guard(mLock);
+    EditorClosing();
+    mEditor->CloseEditor();
+  }
+  mEditor->FinishClose();
+}

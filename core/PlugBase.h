@@ -193,6 +193,17 @@ public:
   int HostVersion() const { return mHostVersion; }
   IEditorLink* Editor() const { return mEditor; }
 
+  // The editor's window opened and closed in the steps the window layers
+  // need: what waits on the window system outside the instance lock, the
+  // window and the editor's state (EditorOpened, EditorClosing) under it.
+  // For adapters whose host calls arrive without the lock; UI thread. The
+  // opens give the window, or null (no editor, or no window to be had).
+  void* OpenEditorInSteps(void* parent);
+  // The same with the editor in a top-level window of its own, titled with
+  // EffectName(), for hosts that give no parent window.
+  void* OpenOwnEditorWindowInSteps();
+  void CloseEditorInSteps();
+
   // Channel configurations and records. Connections change on the UI thread
   // with the lock held.
   int NChannelConfigs() const { return mChannelConfigs.Count(); }

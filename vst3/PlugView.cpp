@@ -48,19 +48,11 @@ tresult VST3_CALL Vst3PlugView::attached(void* parent, FIDString type)
 {
   if (!parent || isPlatformTypeSupported(type) != kResultOk) return kInvalidArgument;
   if (mOpen) return kResultFalse;
-  IEditorLink* editor = mPlug->Editor();
   // What waits on the window system runs outside the instance lock, so the
   // audio thread never waits for it.
-  editor->PrepareOpen(parent);
-  bool opened;
-  {
-    ILockGuard guard(mPlug->Lock());
-    opened = editor->OpenEditor(parent) != nullptr;
-    if (opened) mPlug->EditorOpened();
-  }
-  editor->FinishClose();
-  if (!opened) return kResultFalse;
+  if (!mPlug->OpenEditorInSteps(parent)) return kResultFalse;
   mOpen = true;
+  IEditorLink* editor = mPlug->Editor();
   mLoop = HookEditorWork(mFrame, this, this, editor->EventDescriptor(), editor->IdlePeriodMilliseconds());
   return kResultOk;
 }
@@ -70,12 +62,7 @@ tresult VST3_CALL Vst3PlugView::removed()
   if (!mOpen) return kResultFalse;
   UnhookEditorWork(mLoop, this, this);
   mLoop = nullptr;
-  {
-    ILockGuard guard(mPlug->Lock());
-    mPlug->EditorClosing();
-    mPlug->Editor()->CloseEditor();
-  }
-  mPlug->Editor()->FinishClose();
+  mPlug->CloseEditorInSteps();
   mOpen = false;
   return kResultOk;
 }

@@ -37,34 +37,12 @@ bool IPlugLv2Ui::CompleteSetUp()
   return Editor() && NParams() == mPorts->paramCount;
 }
 
-void* IPlugLv2Ui::OpenWindow(void* parent)
-{
-  IEditorLink* editor = Editor();
-  if (!editor) return nullptr;
-  // What waits on the window system runs outside the instance lock.
-  editor->PrepareOpen(parent);
-  void* window;
-  {
-    ILockGuard guard(Lock());
-    window = editor->OpenEditor(parent);
-    if (window) EditorOpened();
-  }
-  editor->FinishClose();
-  return window;
-}
+void* IPlugLv2Ui::OpenWindow(void* parent) { return OpenEditorInSteps(parent); }
 
 bool IPlugLv2Ui::ShowOwnWindow()
 {
-  IEditorLink* editor = Editor();
-  if (!mOwnWindow || !editor) return false;
-  if (mShown) return true;
-  editor->PrepareOpenOwn(EffectName());
-  {
-    ILockGuard guard(Lock());
-    mShown = editor->OpenOwnWindow(EffectName()) != nullptr;
-    if (mShown) EditorOpened();
-  }
-  editor->FinishClose();
+  if (!mOwnWindow) return false;
+  if (!mShown) mShown = OpenOwnEditorWindowInSteps() != nullptr;
   return mShown;
 }
 
@@ -75,14 +53,7 @@ void IPlugLv2Ui::HideOwnWindow()
 
 void IPlugLv2Ui::CloseWindow()
 {
-  IEditorLink* editor = Editor();
-  if (!editor) return;
-  {
-    ILockGuard guard(Lock());
-    EditorClosing();
-    editor->CloseEditor();
-  }
-  editor->FinishClose();
+  CloseEditorInSteps();
   mShown = false;
 }
 

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "core/EditorLink.h"
@@ -62,7 +67,102 @@ private:
   int* mDestroyed;
 };
 
+// Whether lock is held by someone else than a new thread: true when that
+// thread cannot take it within a second (a free lock it takes at once). The
+// thread goes to pending: it ends once the lock is let go, and whoever
+// owns pending joins it then.
+bool LockHeldElsewhere(ILock& lock, std::vector<std::thread>& pending)
+{
+  constexpr auto kHeldAfter = std::chrono::seconds(1);
+  auto taken = std::make_shared<std::atomic<bool>>(false);
+  pending.emplace_back([&lock, taken] {
+    ILockGuard guard(lock);
+    *taken = true;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  while (!*taken) {
+    if (std::chrono::steady_clock::now() - start > kHeldAfter) return true;
+    std::this_thread::yield();
+  }
+  return false;
+}
+
+// An editor that writes down each step the core takes, with "+" when the
+// instance lock was held through it and "-" when it was free, and the
+// effect's own hooks between them.
+class StepEditor : public IEditorLink
+{
+public:
+  explicit StepEditor(ILock& lock, std::string& steps) : mLock(lock), mSteps(steps) {}
+  ~StepEditor() override
+  {
+    for (std::thread& t : mPending) t.join();
+  }
+  void PushParamToControls(int, double, bool) override {}
+  void CreateBackBuffer() override {}
+  void PrepareOpen(void*) override { Note("prepare"); }
+  void PrepareOpenOwn(const char* title) override { Note(std::string("prepare-own:") + title); }
+  void* OpenEditor(void* parent) override
+  {
+    Note("open");
+    return parent;
+  }
+  void* OpenOwnWindow(const char*) override
+  {
+    Note("open-own");
+    return this;
+  }
+  void CloseEditor() override { Note("close"); }
+  void FinishClose() override { Note("finish"); }
+  int Width() const override { return 1; }
+  int Height() const override { return 1; }
+  int ControlCount() const override { return 0; }
+  void TakePlugValueAt(int, double) override {}
+
+private:
+  void Note(const std::string& step) { mSteps += step + (LockHeldElsewhere(mLock, mPending) ? "+ " : "- "); }
+  ILock& mLock;
+  std::string& mSteps;
+  std::vector<std::thread> mPending;
+};
+
+class SteppedPlug : public IPlugVST
+{
+public:
+  SteppedPlug() : IPlugVST(nullptr, Description()) { AttachEditor(new StepEditor(Lock(), steps)); }
+  void EditorOpened() override { steps += "opened "; }
+  void EditorClosing() override { steps += "closing "; }
+  std::string steps;
+};
+
 }  // namespace
+
+TEST(PlugBase, EditorStepsWaitOnTheWindowSystemOnlyOutsideTheInstanceLock)
+{
+  SteppedPlug p;
+  int parent = 0;
+  p.steps.clear();
+  EXPECT_EQ(p.OpenEditorInSteps(&parent), &parent);
+  p.CloseEditorInSteps();
+  EXPECT_EQ(p.steps, "prepare- open+ opened finish- closing close+ finish- ");
+
+  p.steps.clear();
+  EXPECT_NE(p.OpenOwnEditorWindowInSteps(), nullptr);
+  EXPECT_EQ(p.steps, "prepare-own:Test- open-own+ opened finish- ");
+
+  // A window the window system refused opens nothing the effect hears of.
+  p.steps.clear();
+  EXPECT_EQ(p.OpenEditorInSteps(nullptr), nullptr);
+  EXPECT_EQ(p.steps, "prepare- open+ finish- ");
+}
+
+TEST(PlugBase, EditorStepsWithoutAnEditorOpenNothing)
+{
+  Doubler p;
+  EXPECT_EQ(p.OpenEditorInSteps(&p), nullptr);
+  EXPECT_EQ(p.OpenOwnEditorWindowInSteps(), nullptr);
+  p.CloseEditorInSteps();
+}
 
 TEST(PlugBase, AnEditorAttachedAgainReplacesTheFirstAndTheCoreDestroysEachOnce)
 {

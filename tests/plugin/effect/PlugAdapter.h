@@ -82,31 +82,8 @@ public:
   }
   // The editor's window opened and closed in its steps: the unlocked ones
   // around the locked one, as every adapter runs them.
-  void* OpenEditor(void* parent)
-  {
-    IEditorLink* editor = Editor();
-    if (!editor) return nullptr;
-    editor->PrepareOpen(parent);
-    void* window;
-    {
-      ILockGuard guard(Lock());
-      window = editor->OpenEditor(parent);
-      if (window) EditorOpened();
-    }
-    editor->FinishClose();
-    return window;
-  }
-  void CloseEditor()
-  {
-    IEditorLink* editor = Editor();
-    if (!editor) return;
-    {
-      ILockGuard guard(Lock());
-      EditorClosing();
-      editor->CloseEditor();
-    }
-    editor->FinishClose();
-  }
+  void* OpenEditor(void* parent) { return OpenEditorInSteps(parent); }
+  void CloseEditor() { CloseEditorInSteps(); }
 
   static constexpr int kTestBlockSize = 512;
 
