@@ -170,14 +170,16 @@ check "a folder given as input is named as one" test $rc -eq 1 -a -n "$(says 'a 
 
 # Ctrl-C stops a render between two blocks and leaves what was there.
 # An hour of silence stored as a hole takes several seconds to render; the
-# signal goes once the temporary output is growing.
+# signal goes once the temporary output is growing, to the render's whole
+# process group as a terminal sends it (Wine runs a 64-bit program as a
+# child of its starter).
 python3 "$here/audio_fixture.py" write "$work/hour.wav" $((3600 * 44100)) 2 silence --sparse
 cp "$work/kept.copy" "$work/kept.wav"
-"${host[@]}" render "$module" "$work/hour.wav" "$work/kept.wav" >/dev/null 2>"$work/err.raw" &
+setsid "${host[@]}" render "$module" "$work/hour.wav" "$work/kept.wav" >/dev/null 2>"$work/err.raw" &
 render_pid=$!
 growing() { find "$work" -maxdepth 1 -name '.vexa-*' -size +1M | grep -q .; }
 for _ in $(seq 300); do growing && break; sleep 0.1; done
-kill -INT $render_pid
+kill -INT -- -$render_pid
 wait $render_pid
 rc=$?
 tr -d '\r' <"$work/err.raw" >"$work/err"
