@@ -41,7 +41,7 @@ LV2UI_Handle Instantiate(const LV2UI_Descriptor* descriptor, const char*, const 
     *widget = nullptr;
     return plug;
   }
-  void* window = plug->OpenWindow(parent);
+  void* window = plug->OpenEditorInSteps(parent);
   if (!window) {
     delete plug;
     return nullptr;

@@ -37,8 +37,6 @@ bool IPlugLv2Ui::CompleteSetUp()
   return Editor() && NParams() == mPorts->paramCount;
 }
 
-void* IPlugLv2Ui::OpenWindow(void* parent) { return OpenEditorInSteps(parent); }
-
 bool IPlugLv2Ui::ShowOwnWindow()
 {
   if (!mOwnWindow) return false;

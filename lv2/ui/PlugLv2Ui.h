@@ -49,8 +49,6 @@ public:
   // built its editor: false when the port table does not fit the effect or
   // there is no editor.
   bool CompleteSetUp();
-  // Opens the editor's window inside parent; the window, or null.
-  void* OpenWindow(void* parent);
   // For a host that gives no parent: the editor opens in a window of its
   // own on ShowOwnWindow (true when it is on screen, at once if it already
   // was) and closes on HideOwnWindow (nothing when not shown).
