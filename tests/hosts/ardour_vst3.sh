@@ -4,8 +4,9 @@
 # the test signal (ardour_signal.lua) into Vexa on the master bus of a new
 # session and exports it (ardour_vst3.lua), once through the VST3 bundle and
 # once through the VST2 module. The two exports must be bit-identical and
-# not trivial; the VST3 session, saved and reopened, must hold Vexa's
-# parameters as set and export the same again.
+# not trivial (compared from the signal's onset on: exports.py); the VST3
+# session, saved and reopened, must hold Vexa's parameters as set and
+# export the same again.
 # Everything Ardour reads and writes lives in a temporary home: on a fresh
 # machine there is no Ardour configuration at all.
 # Usage: ardour_vst3.sh VST2_MODULE VST3_BUNDLE
@@ -81,21 +82,12 @@ stage create vst3
 stage create vst2
 stage reopen vst3
 
-python3 - "$work" <<'PY'
+python3 - "$work" "$here" <<'PY'
 import struct, sys
+sys.path.insert(0, sys.argv[2])
+from exports import aligned_equal, describe, samples
 
 work = sys.argv[1]
-
-def samples(path):
-    data = open(path, "rb").read()
-    i = 12
-    while i + 8 <= len(data):
-        n = struct.unpack("<I", data[i + 4:i + 8])[0]
-        if data[i:i + 4] == b"data":
-            return data[i + 8:i + 8 + n]
-        i += 8 + n + (n & 1)
-    sys.exit("FAIL: no audio in " + path)
-
 failed = False
 def check(ok, text):
     global failed
@@ -107,8 +99,11 @@ values = struct.unpack("<%df" % (len(vst3) // 4), vst3)
 check(len(values) > 0 and max(abs(v) for v in values) > 0.05,
       "the export through the VST3 module carries the signal (peak %.4f)" % max(map(abs, values), default=0))
 check(len(set(values)) > len(values) // 2, "the export varies (%d distinct of %d samples)" % (len(set(values)), len(values)))
-check(vst3 == vst2, "Ardour's export through the VST3 module equals its export through the VST2 module (%d bytes)" % len(vst3))
-check(again == vst3, "the reopened VST3 session exports the same again")
+same, offset, frames = aligned_equal(vst3, vst2)
+check(same, "Ardour's export through the VST3 module equals its export through the VST2 module (%s)"
+      % describe(offset, frames))
+same, offset, frames = aligned_equal(again, vst2)
+check(same, "the reopened VST3 session exports the same again (%s)" % describe(offset, frames))
 
 expected = {1: 5075.0, 4: 45.0, 5: 50.0}
 got = {}
