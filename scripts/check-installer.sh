@@ -5,10 +5,11 @@
 # plug-ins of the system's width and their presets where they belong,
 # registers its uninstaller, and the installed files load in vexa-host from
 # their installed places; the uninstaller then removes every file, folder
-# and registry key it made. In the
-# 32-bit prefix a second run installs into a folder of the user's choosing
-# (/D=). Uses the release trees of scripts/package.sh for vexa-host.exe and
-# the demo loop.
+# and registry key it made. In the 32-bit prefix a second run installs into
+# a folder of the user's choosing (/D=), two levels below a folder that did
+# not exist; a file the user puts into the outer one keeps it there, and
+# only the empty folders setup made go. Uses the release trees of
+# scripts/package.sh for vexa-host.exe and the demo loop.
 #
 # Usage: check-installer.sh [DIST]   (default dist/)
 set -uo pipefail
@@ -79,6 +80,7 @@ run_prefix() { # win64|win32 [/D=folder]
   check "documents, presets and uninstaller in Program Files\\Corvanta\\Vexa" \
     test -f "$app/README.txt" -a -f "$app/LICENSE.txt" -a -f "$app/THIRD-PARTY.txt" -a -f "$app/Uninstall.exe" \
     -a "$(ls "$app/Presets" | wc -l)" -eq "$(ls "$VEXA_ROOT"/build/package-linux/presets/vst2 | wc -l)"
+  check "no install note for the zip among the installed documents" test ! -e "$app/INSTALL.txt"
   check "uninstaller registered" registered
   check "vexa-host loads the installed plug-in" grep -qx 'effect       Vexa' <(in_prefix "$host" info "$vst2\\Vexa.dll" | tr -d '\r')
   check "vexa-host validates the installed plug-in" in_prefix "$host" validate "$vst2\\Vexa.dll" --strictness 1 --seed 1
@@ -89,10 +91,16 @@ run_prefix() { # win64|win32 [/D=folder]
   check "vexa-host renders through the VST3 bundle and an installed VST3 preset" in_prefix "$host" render "$vst3" \
     "$(winepath_of "$work/input.wav")" "$(winepath_of "$work/out3-$arch.wav")" --preset "$vst3_presets\Pumping Bass.vstpreset"
 
+  # The user's own file in the outermost folder setup made.
+  [ -z "$folder_option" ] || echo notes > "$(dirname "$(dirname "$vst2_unix")")/notes.txt"
   check "silent uninstall exits 0" in_prefix "C:\\Program Files\\Corvanta\\Vexa\\Uninstall.exe" /S
   settle
   check "the plug-in is gone" test ! -e "$vst2_unix/Vexa.dll"
   check "its folder, empty now, is gone" test ! -e "$vst2_unix"
+  if [ -n "$folder_option" ]; then
+    check "the empty folder setup made above it is gone" test ! -e "$(dirname "$vst2_unix")"
+    check "the user's file keeps the outer folder setup made" test -f "$(dirname "$(dirname "$vst2_unix")")/notes.txt"
+  fi
   check "Program Files\\Corvanta is gone" test ! -e "$c/Program Files/Corvanta"
   check "the VST3 bundle and its emptied folder are gone" test ! -e "$vst3_unix"
   check "the VST3 presets and their emptied folders are gone" test ! -e "$vst3_presets_unix"
@@ -114,6 +122,6 @@ vexa_start_display
 trap vexa_stop_display EXIT
 run_prefix win64
 run_prefix win32
-run_prefix win32 '/D=C:\Audio\My Plugins'
+run_prefix win32 '/D=C:\Audio\VST\My Plugins'
 echo "installer check: $failures failures"
 [ "$failures" -eq 0 ]

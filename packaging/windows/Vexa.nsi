@@ -19,6 +19,7 @@ RequestExecutionLevel admin
 !include "MUI2.nsh"
 !include "x64.nsh"
 !include "LogicLib.nsh"
+!include "FileFunc.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${VEXA_NAME}"
 !define SETTINGS_KEY "Software\${VEXA_VENDOR}\${VEXA_NAME}"
@@ -32,6 +33,10 @@ BrandingText "${VEXA_VENDOR}"
 ; <name> folder.
 Var VendorDir
 Var AppDir
+; The outermost folder of the VST2 folder's path that setup made (nothing
+; when the VST2 folder was there already): the uninstaller removes the
+; folders up to it that are empty then, and no others.
+Var Vst2MadeTop
 ; The VST3 bundle, the folder of its binary, and the presets' folder.
 Var Vst3Bundle
 Var Vst3BinaryDir
@@ -89,7 +94,29 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
+; Sets $Vst2MadeTop for $INSTDIR before it is made. Installing again into
+; the same folder keeps what the first installation made.
+Function FindFoldersToMake
+  StrCpy $Vst2MadeTop ""
+  StrCpy $0 "$INSTDIR"
+  ${DoUntil} ${FileExists} "$0\*.*"
+    StrCpy $Vst2MadeTop "$0"
+    ${GetParent} "$0" $1
+    ; A drive's root has no parent.
+    ${If} $1 == ""
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $0 "$1"
+  ${Loop}
+  ReadRegStr $0 HKLM "${SETTINGS_KEY}" "VST2Folder"
+  ${If} $Vst2MadeTop == ""
+  ${AndIf} $0 == $INSTDIR
+    ReadRegStr $Vst2MadeTop HKLM "${SETTINGS_KEY}" "VST2FolderMadeTop"
+  ${EndIf}
+FunctionEnd
+
 Section "${VEXA_NAME}"
+  Call FindFoldersToMake
   SetOutPath "$INSTDIR"
   ${If} ${RunningX64}
     File "${STAGE}\VST2\64-bit\${VEXA_NAME}.dll"
@@ -107,8 +134,8 @@ Section "${VEXA_NAME}"
   File "${STAGE}\Presets\VST3\*.vstpreset"
 
   SetOutPath "$AppDir"
+  ; The zip's install note speaks of the zip; installed, the README says it.
   File "${STAGE}\README.txt"
-  File "${STAGE}\INSTALL.txt"
   File "${STAGE}\LICENSE.txt"
   File "${STAGE}\THIRD-PARTY.txt"
   File "${STAGE}\CHANGELOG.txt"
@@ -117,6 +144,7 @@ Section "${VEXA_NAME}"
 
   WriteUninstaller "$AppDir\Uninstall.exe"
   WriteRegStr HKLM "${SETTINGS_KEY}" "VST2Folder" "$INSTDIR"
+  WriteRegStr HKLM "${SETTINGS_KEY}" "VST2FolderMadeTop" "$Vst2MadeTop"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${VEXA_NAME} ${VEXA_VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VEXA_VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${VEXA_VENDOR}"
@@ -131,13 +159,43 @@ Function un.onInit
   !insertmacro ChooseSystemView
 FunctionEnd
 
+; Removes the empty folders above the VST2 folder $0 that setup made, up
+; to the outermost one, $1. A folder that is not empty stays, and so do
+; all above it.
+Function un.RemoveMadeParents
+  StrLen $3 "$1"
+  ${If} $3 == 0
+    Return
+  ${EndIf}
+  StrCpy $2 "$0"
+  ${Do}
+    ; Only folders inside the outermost one made, and that one itself.
+    StrCpy $4 "$2" $3
+    ${If} $4 != $1
+    ${OrIf} $2 == $1
+      ${ExitDo}
+    ${EndIf}
+    ${GetParent} "$2" $2
+    ${If} $2 == ""
+      ${ExitDo}
+    ${EndIf}
+    ClearErrors
+    RMDir "$2"
+    ${If} ${Errors}
+      ${ExitDo}
+    ${EndIf}
+  ${Loop}
+FunctionEnd
+
 ; Removes what the installer put in place; folders only when nothing else
 ; is left in them, so other plug-ins and the user's own files stay.
 Section "Uninstall"
   ReadRegStr $0 HKLM "${SETTINGS_KEY}" "VST2Folder"
+  ReadRegStr $1 HKLM "${SETTINGS_KEY}" "VST2FolderMadeTop"
   ${If} $0 != ""
     Delete "$0\${VEXA_NAME}.dll"
     RMDir "$0"
+    Call un.RemoveMadeParents
   ${EndIf}
 
   Delete "$Vst3BinaryDir\${VEXA_NAME}.vst3"
@@ -147,7 +205,6 @@ Section "Uninstall"
   RMDir "$Vst3Bundle\.."
 
   Delete "$AppDir\README.txt"
-  Delete "$AppDir\INSTALL.txt"
   Delete "$AppDir\LICENSE.txt"
   Delete "$AppDir\THIRD-PARTY.txt"
   Delete "$AppDir\CHANGELOG.txt"
