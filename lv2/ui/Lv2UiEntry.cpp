@@ -64,8 +64,9 @@ void PortEvent(LV2UI_Handle handle, uint32_t port, uint32_t size, uint32_t proto
 }
 
 // Non-zero tells the host that the UI was closed: the user closed the
-// editor's own window, or it is hidden. An embedded editor is never closed
-// from here.
+// editor's own window, or it is hidden. A UI not yet shown is not closed:
+// a host may idle it before its first show. An embedded editor is never
+// closed from here.
 int Idle(LV2UI_Handle handle) { return FromHandle(handle)->Idle() ? 0 : 1; }
 
 // Show and hide answer 0 (success) when the window is on screen or off it

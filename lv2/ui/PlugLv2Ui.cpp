@@ -41,12 +41,15 @@ bool IPlugLv2Ui::ShowOwnWindow()
 {
   if (!mOwnWindow) return false;
   if (!mShown) mShown = OpenOwnEditorWindowInSteps() != nullptr;
+  // A window that cannot open counts as closed, so the host stops idling.
+  mClosed = !mShown;
   return mShown;
 }
 
 void IPlugLv2Ui::HideOwnWindow()
 {
   if (mShown) CloseWindow();
+  mClosed = true;
 }
 
 void IPlugLv2Ui::CloseWindow()
@@ -85,7 +88,7 @@ bool IPlugLv2Ui::Idle()
   editor->IdleEditor();
   if (!mOwnWindow) return true;
   if (mShown && editor->OwnWindowClosed()) HideOwnWindow();
-  return mShown;
+  return !mClosed;
 }
 
 void IPlugLv2Ui::Touch(int index, bool grabbed)

@@ -61,8 +61,9 @@ public:
   // The host's port_event: a float for one control port.
   void PortEvent(uint32_t port, uint32_t size, uint32_t protocol, const void* buffer);
   // The host's idle call: the editor handles its window's events and
-  // redraws. False when the editor's own window is not on screen (hidden,
-  // or closed by the user just now, which closes it here).
+  // redraws. False once the editor's own window was hidden, could not be
+  // shown, or was closed by the user (which closes it here); true before
+  // the first show.
   bool Idle();
   // Tells the host the editor's size, where it offers ui:resize.
   void AnnounceSize();
@@ -91,4 +92,5 @@ private:
   Lv2ControlInputs mControls;
   bool mOwnWindow = false;  // no parent: the editor has a window of its own
   bool mShown = false;      // that window is open
+  bool mClosed = false;     // hidden or closed since it was last shown
 };

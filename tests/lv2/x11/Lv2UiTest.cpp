@@ -379,6 +379,7 @@ TEST_F(Lv2UiOwnWindow, ShowAndHideGiveOneFixedSizeWindowTitledVexaWithTheEmbedde
   ASSERT_EQ(embedded.width, kVexaEditorWidth);
   OpenWithoutParent();
   EXPECT_EQ(ui->Widget(), nullptr);
+  EXPECT_TRUE(IdleFor(kIdleMilliseconds)) << "a UI not shown yet is not closed";
   EXPECT_TRUE(ui->Hide()) << "hiding what is not shown is harmless";
   EXPECT_TRUE(TitledWindows(0).empty()) << "nothing shows before show()";
   ASSERT_TRUE(ui->Show());
