@@ -4,6 +4,7 @@
 #include <png.h>
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -58,12 +59,19 @@ bool WritePicture(LICE_IBitmap* surface, const char* path)
   return ok != 0;
 }
 
+constexpr const char* kUsage = "usage: vexa-editor-picture OUT.png\n";
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: vexa-editor-picture OUT.png\n");
+  if (argc == 2 && (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h"))) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  // An option is never taken for the picture's path.
+  if (argc != 2 || argv[1][0] == '-') {
+    std::fputs(kUsage, stderr);
     return 2;
   }
   Vexa* vexa = new (std::nothrow) Vexa(SilentHost, BuildWindowless);
