@@ -359,32 +359,32 @@ void IPlugBase::WriteOutputs(int frames, bool accumulate)
   }
 }
 
-void* IPlugBase::OpenEditorInSteps(void* parent)
+template <typename Prepare, typename Open>
+void* IPlugBase::OpenInSteps(Prepare prepare, Open open)
 {
   if (!mEditor) return nullptr;
-  mEditor->PrepareOpen(parent);
+  prepare(*mEditor);
   void* window;
   {
     ILockGuard guard(mLock);
-    window = mEditor->OpenEditor(parent);
+    window = open(*mEditor);
     if (window) EditorOpened();
   }
   mEditor->FinishClose();
   return window;
 }
 
+void* IPlugBase::OpenEditorInSteps(void* parent)
+{
+  return OpenInSteps([parent](IEditorLink& editor) { editor.PrepareOpen(parent); },
+                     [parent](IEditorLink& editor) { return editor.OpenEditor(parent); });
+}
+
 void* IPlugBase::OpenOwnEditorWindowInSteps()
 {
-  if (!mEditor) return nullptr;
-  mEditor->PrepareOpenOwn(mEffectName);
-  void* window;
-  {
-    ILockGuard guard(mLock);
-    window = mEditor->OpenOwnWindow(mEffectName);
-    if (window) EditorOpened();
-  }
-  mEditor->FinishClose();
-  return window;
+  const char* title = mEffectName;
+  return OpenInSteps([title](IEditorLink& editor) { editor.PrepareOpenOwn(title); },
+                     [title](IEditorLink& editor) { return editor.OpenOwnWindow(title); });
 }
 
 void IPlugBase::CloseEditorInSteps()

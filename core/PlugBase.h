@@ -275,6 +275,10 @@ protected:
 
 private:
   void RepointUnconnected();
+  // The open steps for either kind of window: prepare(editor) without the
+  // lock, open(editor) under it, then the editor's finish without it.
+  template <typename Prepare, typename Open>
+  void* OpenInSteps(Prepare prepare, Open open);
 
   IPtrList<IChannelConfig> mChannelConfigs;
   ILock mLock;
